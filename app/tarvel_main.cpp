@@ -1,0 +1,2 @@
+// TODO(cli): the command line.
+int main() { return 0; }

@@ -1,0 +1,4 @@
+// TODO(engine): parseInfo.
+#include "engine/KRSMARTDrive.h"
+
+void KRSMARTDrive::parseInfo() {}

@@ -1,0 +1,38 @@
+// The process-wide set of platform services. Programs install the real
+// ones at start-up; tests install the in-memory ones.
+#pragma once
+
+#include <memory>
+
+#include "platform/Preferences.h"
+#include "platform/Services.h"
+
+namespace platform {
+
+struct Platform {
+  std::shared_ptr<Preferences> preferences;
+  std::shared_ptr<Strings> strings;
+  std::shared_ptr<Log> log;
+  std::shared_ptr<Alerts> alerts;
+  std::shared_ptr<NotificationCenter> notifications;
+  BundlePaths bundle;
+};
+
+Platform& current();
+void install(Platform p);
+
+inline Preferences& prefs() { return *current().preferences; }
+inline NotificationCenter& notifications() { return *current().notifications; }
+inline const BundlePaths& bundle() { return current().bundle; }
+inline void log(const std::string& message) { current().log->write(message); }
+inline std::string localized(const std::string& table, const std::string& key, const std::string& def) {
+  return current().strings->localizedString(table, key, def);
+}
+inline void showCriticalAlert(const std::string& message, const std::string& informative, const std::string& button) {
+  current().alerts->showCritical(message, informative, button);
+}
+
+// The address the failure alerts ask users to write to.
+inline constexpr const char* kSupportAddress = "support@tarvel.example.org";
+
+}  // namespace platform

@@ -1,0 +1,151 @@
+#include "engine/KRTask.h"
+
+#include <csignal>
+
+#include "platform/Exception.h"
+#include "tests/support/TestPlatform.h"
+
+using testing_support::PlatformTest;
+using testing_support::readFile;
+
+struct SplitCase {
+  const char* name;
+  std::string output;
+  OutputLines lines;
+};
+
+TEST(KRTaskSplit, LineRules) {
+  const SplitCase cases[] = {
+      {"empty lines after line 0 dropped", "A\n\nB\n", {"A", "B"}},
+      {"unterminated last line dropped", "A\nB", {"A"}},
+      {"empty line 0 kept", "\nB\n", {"", "B"}},
+      {"leading tab removed", "A\n\tB\n", {"A", "B"}},
+      {"leading spaces kept", "A\n  B\n", {"A", "  B"}},
+      {"CR kept at the end", "A\r\nB\r\n", {"A\r", "B\r"}},
+      {"line 0 keeps its tabs", "\tA\n", {"\tA"}},
+      {"only line 0", "A\n", {"A"}},
+      {"lines of only tabs and CRs vanish", "A\n\t\r\n\tB\n", {"A", "B"}},
+  };
+  for (const auto& c : cases) EXPECT_EQ(KRTask::splitLines(c.output), c.lines) << c.name;
+}
+
+TEST(KRTaskSplit, NoLineFeedIsARangeFailure) {
+  EXPECT_THROW(KRTask::splitLines(""), platform::Exception);
+  EXPECT_THROW(KRTask::splitLines("no newline"), platform::Exception);
+}
+
+TEST(KRTaskUtf8, CountsUnitsAndRejectsInvalid) {
+  EXPECT_EQ(utf16Length("abc", 3), 3u);
+  EXPECT_EQ(utf16Length("\xC3\xA9", 2), 1u);          // é
+  EXPECT_EQ(utf16Length("\xF0\x9F\x98\x80", 4), 2u);  // one emoji, two units
+  EXPECT_FALSE(utf16Length("\xC3", 1));               // cut character
+  EXPECT_FALSE(utf16Length("\xFF", 1));
+  EXPECT_FALSE(utf16Length("\xC0\x80", 2));           // overlong
+  EXPECT_FALSE(utf16Length("\xED\xA0\x80", 3));       // surrogate
+}
+
+class KRTaskRun : public PlatformTest {
+ protected:
+  std::optional<OutputLines> sh(const std::string& script, KRTask& task) {
+    return task.parseCommandLine("/bin/sh", std::vector<std::string>{"-c", script});
+  }
+};
+
+TEST_F(KRTaskRun, StdoutAndStderrShareOnePipe) {
+  KRTask task;
+  auto lines = sh("echo one; echo two >&2; echo three", task);
+  ASSERT_TRUE(lines);
+  EXPECT_EQ(*lines, (OutputLines{"one", "two", "three"}));
+}
+
+TEST_F(KRTaskRun, NonZeroExitStillGivesLines) {
+  KRTask task;
+  auto lines = sh("echo a; echo b; exit 4", task);
+  ASSERT_TRUE(lines);
+  EXPECT_EQ(lines->size(), 2u);
+  EXPECT_EQ(task.getErrorCode(), 0);
+}
+
+TEST_F(KRTaskRun, NothingPrintedIsARangeFailure) {
+  KRTask task;
+  EXPECT_THROW(sh("true", task), platform::Exception);
+}
+
+TEST_F(KRTaskRun, InvalidUtf8GivesNothing) {
+  KRTask task;
+  EXPECT_FALSE(sh("printf 'ok\\n\\377\\n'", task));
+  EXPECT_EQ(task.getErrorCode(), 0);
+}
+
+TEST_F(KRTaskRun, CharacterSplitAcrossReadsGivesNothing) {
+  KRTask task;
+  // The first byte of "é" arrives, then the second after a pause.
+  EXPECT_FALSE(sh("printf 'x\\n\\303'; sleep 0.3; printf '\\251\\n'", task));
+}
+
+TEST_F(KRTaskRun, KilledChildGivesNegativeSignal) {
+  KRTask task;
+  EXPECT_FALSE(sh("echo before; kill -9 $$", task));
+  EXPECT_EQ(task.getErrorCode(), -SIGKILL);
+}
+
+TEST_F(KRTaskRun, MissingProgramCannotStart) {
+  KRTask task;
+  EXPECT_THROW(task.parseCommandLine("/nonexistent/smartctl", std::nullopt), platform::Exception);
+}
+
+TEST_F(KRTaskRun, UnreadableInputFileIsAFailure) {
+  KRTask task;
+  task.setReadFromFilePath((scratch.path() / "missing.trdr").string());
+  EXPECT_THROW(sh("cat", task), platform::Exception);
+}
+
+TEST_F(KRTaskRun, InputComesFromTheFile) {
+  auto input = scratch.write("in.txt", "first\nsecond\n");
+  KRTask task;
+  task.setReadFromFilePath(input.string());
+  auto lines = task.parseCommandLine("/bin/cat", std::nullopt);
+  ASSERT_TRUE(lines);
+  EXPECT_EQ(*lines, (OutputLines{"first", "second"}));
+}
+
+TEST_F(KRTaskRun, ArgumentsArriveUnchangedWithoutAShell) {
+  KRTask task;
+  auto lines = task.parseCommandLine("/usr/bin/printf", std::vector<std::string>{"%s|%s\\n", "a b", "$HOME;*"});
+  ASSERT_TRUE(lines);
+  EXPECT_EQ((*lines)[0], "a b|$HOME;*");
+}
+
+TEST_F(KRTaskRun, RawDataModeWritesEverythingAndReturnsNothing) {
+  KRTask task;
+  auto file = scratch.path() / "raw.trdr";
+  task.setRawDataPath(file.string());
+  EXPECT_FALSE(sh("printf 'a\\n\\n\\tb'", task));
+  EXPECT_EQ(readFile(file), "a\n\n\tb");
+}
+
+TEST_F(KRTaskRun, LongOutputArrivesWhole) {
+  KRTask task;
+  // Far beyond one pipe buffer, written in bursts.
+  auto lines = sh("i=0; while [ $i -lt 3000 ]; do echo \"line $i of a long answer\"; i=$((i+1)); done", task);
+  ASSERT_TRUE(lines);
+  ASSERT_EQ(lines->size(), 3000u);
+  EXPECT_EQ(lines->back(), "line 2999 of a long answer");
+}
+
+TEST_F(KRTaskRun, OutputWrittenJustBeforeExitIsKept) {
+  for (int i = 0; i < 20; ++i) {
+    KRTask task;
+    auto lines = sh("echo a; sleep 0.01; echo b; echo c", task);
+    ASSERT_TRUE(lines);
+    ASSERT_EQ(lines->size(), 3u) << "run " << i;
+  }
+}
+
+TEST_F(KRTaskRun, HungChildIsStoppedAtTheTimeLimit) {
+  KRTask task;
+  task.setTimeLimit(0.5);
+  EXPECT_FALSE(sh("echo started; exec sleep 30", task));
+  EXPECT_EQ(task.getErrorCode(), -SIGKILL);
+  EXPECT_TRUE(mem.log->contains("after 0 seconds without an answer"));
+}

@@ -1,0 +1,92 @@
+#include "tests/support/TestPlatform.h"
+
+#include <unistd.h>
+
+#include <fstream>
+#include <sstream>
+
+namespace fs = std::filesystem;
+
+namespace testing_support {
+
+ScratchDir::ScratchDir() {
+  std::string tmpl = (fs::temp_directory_path() / "tarvel-test-XXXXXX").string();
+  if (!mkdtemp(tmpl.data())) throw std::runtime_error("mkdtemp failed");
+  path_ = tmpl;
+}
+
+ScratchDir::~ScratchDir() {
+  std::error_code ec;
+  fs::remove_all(path_, ec);
+}
+
+fs::path ScratchDir::write(const std::string& name, const std::string& contents, bool executable) const {
+  fs::path p = path_ / name;
+  fs::create_directories(p.parent_path());
+  std::ofstream(p, std::ios::binary) << contents;
+  if (executable) fs::permissions(p, fs::perms::owner_all, fs::perm_options::add);
+  return p;
+}
+
+std::string readFile(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  std::stringstream ss;
+  ss << in.rdbuf();
+  return ss.str();
+}
+
+PlatformTest::PlatformTest() : mem(platform::memory::makePlatform(scratch.path().string())) {
+  platform::install(mem.platform);
+}
+
+namespace {
+std::string keyFor(const std::vector<std::string>& args) {
+  std::string key;
+  for (const auto& a : args) key += (key.empty() ? "" : " ") + a;
+  std::string file;
+  for (char c : key) file += (c == ' ' || c == '/') ? '_' : c;
+  return file.empty() ? "_noargs" : file;
+}
+}  // namespace
+
+FakeSmartctl::FakeSmartctl(const fs::path& root) : bundle_(root / "Fake.app") {
+  fs::create_directories(bundle_ / "Contents/MacOS");
+  fs::create_directories(bundle_ / "answers");
+  fs::path script = bundle_ / "Contents/MacOS/smartctl";
+  std::ofstream(script) << "#!/bin/sh\n"
+                           "dir=\"$(dirname \"$0\")/../../answers\"\n"
+                           "printf '%s\\n' \"$*\" >> \"$dir/../calls.log\"\n"
+                           "key=$(printf '%s' \"$*\" | tr ' /' '__')\n"
+                           "[ -n \"$key\" ] || key=_noargs\n"
+                           "if [ -f \"$dir/$key\" ]; then cat \"$dir/$key\"; "
+                           "exit $(cat \"$dir/$key.status\" 2>/dev/null || echo 0); fi\n"
+                           "[ -f \"$dir/default\" ] && cat \"$dir/default\"\n"
+                           "exit 0\n";
+  fs::permissions(script, fs::perms::owner_all, fs::perm_options::add);
+}
+
+void FakeSmartctl::answer(const std::vector<std::string>& args, const std::string& text, int exitStatus) {
+  std::ofstream(bundle_ / "answers" / keyFor(args), std::ios::binary) << text;
+  std::ofstream(bundle_ / "answers" / (keyFor(args) + ".status")) << exitStatus;
+}
+
+void FakeSmartctl::defaultAnswer(const std::string& text) {
+  std::ofstream(bundle_ / "answers" / "default", std::ios::binary) << text;
+}
+
+std::vector<std::string> FakeSmartctl::calls() const {
+  std::vector<std::string> out;
+  std::ifstream in(bundle_ / "calls.log");
+  for (std::string line; std::getline(in, line);) out.push_back(line);
+  return out;
+}
+
+std::string banner() {
+  return "smartctl 7.3 2022-02-28 r5338 [x86_64-linux-6.1.0] (local build)\n"
+         "Copyright (C) 2002-22, Bruce Allen, Christian Franke, www.smartmontools.org\n\n";
+}
+
+fs::path sourceDir() { return TARVEL_SOURCE_DIR; }
+fs::path buildDir() { return TARVEL_BUILD_DIR; }
+
+}  // namespace testing_support

@@ -1,0 +1,63 @@
+// Test fixtures: a fresh in-memory platform per test, a scratch folder, and
+// a stand-in smartctl that answers prepared texts and records its calls.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "platform/memory/MemoryPlatform.h"
+
+namespace testing_support {
+
+// A folder under the system's temporary folder, removed at the end.
+class ScratchDir {
+ public:
+  ScratchDir();
+  ~ScratchDir();
+  ScratchDir(const ScratchDir&) = delete;
+  ScratchDir& operator=(const ScratchDir&) = delete;
+  const std::filesystem::path& path() const { return path_; }
+  std::filesystem::path write(const std::string& name, const std::string& contents, bool executable = false) const;
+
+ private:
+  std::filesystem::path path_;
+};
+
+std::string readFile(const std::filesystem::path& p);
+
+// Installs a new in-memory platform whose bundle lies in a scratch folder.
+class PlatformTest : public ::testing::Test {
+ protected:
+  PlatformTest();
+  ScratchDir scratch;
+  platform::memory::MemoryPlatform mem;
+};
+
+// A bundle ".../Fake.app" whose Contents/MacOS/smartctl is a shell script:
+// it appends its arguments (one call per line, joined by blanks) to
+// calls.log and prints the answer prepared for exactly those arguments,
+// else the default answer, and exits with the prepared status.
+class FakeSmartctl {
+ public:
+  explicit FakeSmartctl(const std::filesystem::path& root);
+  void answer(const std::vector<std::string>& args, const std::string& text, int exitStatus = 0);
+  void defaultAnswer(const std::string& text);
+  std::string bundlePath() const { return bundle_.string(); }
+  std::string programPath() const { return (bundle_ / "Contents/MacOS/smartctl").string(); }
+  std::vector<std::string> calls() const;
+
+ private:
+  std::filesystem::path bundle_;
+};
+
+// The smartctl banner lines every answer starts with.
+std::string banner();
+
+// Where the project's own test data and built tools lie.
+std::filesystem::path sourceDir();
+std::filesystem::path buildDir();
+
+}  // namespace testing_support

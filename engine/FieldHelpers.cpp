@@ -37,8 +37,12 @@ size_t skipBlanks(const std::string& s, size_t i) {
 
 }  // namespace
 
+// The separator is a colon followed by a blank, and a tab is a blank too:
+// "Label:\t value" splits like "Label: value", "Label:value" does not.
 std::string KRSMARTDrive::parseLine(const std::string& line) {
-  size_t colon = line.find(": ");
+  size_t colon = line.find(':');
+  while (colon != std::string::npos && !(colon + 1 < line.size() && isBlank(line[colon + 1])))
+    colon = line.find(':', colon + 1);
   if (colon == std::string::npos) throw platform::rangeError("no \": \" in: " + line);
   size_t start = skipBlanks(line, colon + 1);
   if (start >= line.size()) throw platform::rangeError("no value after \": \" in: " + line);

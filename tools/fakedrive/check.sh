@@ -215,7 +215,8 @@ expect healthy-ssd a "-a" \
     "SMART overall-health self-assessment test result: PASSED" \
     "  5 Reallocate_NAND_Blk_Cnt 0x0032   100   100   010    Old_age   Always       -       0" \
     "246 Total_LBAs_Written      0x0032   100   100   000    Old_age   Always       -       13578652461" \
-    "# 1  Short offline       Completed without error       00%      6100         -"
+    "# 1  Extended offline    Completed without error       00%      6100         -" \
+    "# 2  Short offline       Completed without error       00%      5900         -"
 status healthy-ssd a "-a" 0 255
 
 expect failing-reallocated a "-a" \
@@ -234,6 +235,10 @@ expect failing-reallocated a "-a" \
     "# 1  Extended offline    Completed: read failure       90%     24866         222962424"
 status failing-reallocated a "-a" $((FAILERR | FAILLOG)) $((FAILSTATUS | FAILATTR | FAILSMART))
 status failing-reallocated H "-H" 0 255
+expect failing-reallocated c "-c" \
+    "Offline data collection status:  (0x82)${tab}Offline data collection activity" \
+    "was completed without error." \
+    "Auto Offline Data Collection: Enabled."
 
 expect failed-health H "-H" \
     "SMART overall-health self-assessment test result: FAILED!" \
@@ -464,6 +469,9 @@ desc=$(path_of healthy-hdd)
 [[ $? -eq 2 ]] && pass || fail "missing argument not rejected with status 2"
 "$tool" -o "$work/o.trace" "$desc" && "$tool" "$desc" | cmp -s - "$work/o.trace" && pass || fail "-o differs from standard output"
 "$tool" - < "$desc" | grep -q 'REPORT-IOCTL: Device=/dev/sda Command=IDENTIFY DEVICE returned 0' && pass || fail "description from standard input"
+# Descriptions saved with a byte-order mark and CRLF line ends.
+printf '\xef\xbb\xbf[drive]\r\nmodel: CRLF TEST\r\n' > "$work/crlf.drive"
+"$tool" "$work/crlf.drive" | "$smartctl" -i - | grep -qx 'Device Model:     CRLF TEST' && pass || fail "BOM and CRLF description"
 # The same description gives the same trace, byte for byte.
 "$tool" "$desc" > "$work/one" && "$tool" "$desc" > "$work/two" && cmp -s "$work/one" "$work/two" && pass || fail "trace not reproducible"
 

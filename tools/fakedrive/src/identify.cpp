@@ -95,10 +95,8 @@ Sector build_identify(const Drive& drive)
     put_word(s, 87, (drive.smart.enabled == Tristate::unknown ? 0 : valid_word) | logging_bits(drive));
     put_word(s, 88, 0x407f);
 
-    put_word(s, 100, id.sectors & 0xffff);
-    put_word(s, 101, (id.sectors >> 16) & 0xffff);
-    put_word(s, 102, (id.sectors >> 32) & 0xffff);
-    put_word(s, 103, (id.sectors >> 48) & 0xffff);
+    for (unsigned i = 0; i < 4; ++i)
+        put_word(s, 100 + i, static_cast<unsigned>((id.sectors >> (16 * i)) & 0xffff));
 
     unsigned word106 = valid_word;
     if (id.physical_sector_size > id.logical_sector_size)

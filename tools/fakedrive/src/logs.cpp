@@ -64,7 +64,8 @@ Sector build_error_log(const Drive& drive)
     const unsigned count = log.count.value_or(static_cast<std::uint16_t>(log.errors.size()));
     // The log is a ring of five; the index names the newest entry (1..5)
     // and stays in step with the device error count.
-    const unsigned newest = count == 0 ? 0 : (count - 1) % max_logged_errors + 1;
+    const unsigned ring = static_cast<unsigned>(max_logged_errors);
+    const unsigned newest = count == 0 ? 0 : (count - 1) % ring + 1;
     put8(s, 1, newest);
     for (std::size_t k = 0; k < log.errors.size() && k < max_logged_errors; ++k) {
         const std::size_t slot = (newest - 1 + max_logged_errors - k) % max_logged_errors;

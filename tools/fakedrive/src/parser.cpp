@@ -89,6 +89,9 @@ private:
 
 Drive Parser::run(std::string_view text)
 {
+    // Editors on some systems start UTF-8 files with a byte-order mark.
+    if (text.substr(0, 3) == "\xEF\xBB\xBF")
+        text.remove_prefix(3);
     std::size_t start = 0;
     while (start <= text.size()) {
         const std::size_t end = text.find('\n', start);

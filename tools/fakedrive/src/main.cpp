@@ -78,7 +78,10 @@ std::optional<Options> parse_args(const std::vector<std::string>& args, int& exi
                 exit_code = exit_usage;
                 return std::nullopt;
             }
-            (a == "--for" ? opts.mode : opts.output.emplace()) = *v;
+            if (a == "--for")
+                opts.mode = *v;
+            else
+                opts.output = *v;
         } else if (a.rfind("--for=", 0) == 0) {
             opts.mode = a.substr(6);
         } else if (a.size() > 1 && a[0] == '-') {

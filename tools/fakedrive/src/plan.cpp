@@ -72,7 +72,7 @@ const std::vector<Mode> all_modes{
     {"conveyance", "-t conveyance", "start a conveyance self-test"},
     {"offline", "-t offline", "start offline data collection"},
     {"abort", "-X", "abort a running self-test"},
-    {"any", "any of the above", "every command once; other options replay with REPLAY-IOCTL warnings"},
+    {"any", "[any option]", "every command once; replays warn of commands out of sync"},
 };
 
 } // namespace

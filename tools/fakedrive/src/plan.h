@@ -11,7 +11,7 @@
 
 namespace fakedrive {
 
-// Names as smartctl's command table spells them in a trace.
+// The entries of smartctl's SMART command set that a trace can hold.
 enum class AtaCommand {
     identify,
     read_values,

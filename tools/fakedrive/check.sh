@@ -459,21 +459,38 @@ printf '[drive]\nmodel: A\0B\n' > "$work/damaged.drive"
 if [[ $? -eq 2 ]] && grep -qF "damaged.drive:2: error:" "$work/err"; then pass; else fail "NUL byte not rejected"; fi
 
 # 6. Command line.
+# check LABEL COMMAND...: COMMAND succeeds.
+check() {
+    local label=$1
+    shift
+    if "$@"; then pass; else fail "$label"; fi
+}
+# exits_with CODE ARGS...: the tool ends with CODE.
+exits_with() {
+    local code=$1
+    shift
+    "$tool" "$@" > /dev/null 2>&1
+    [[ $? -eq $code ]]
+}
 desc=$(path_of healthy-hdd)
-"$tool" --list-modes > "$work/modes" && grep -q '^any ' "$work/modes" && pass || fail "--list-modes"
-"$tool" --for nonsense "$desc" > /dev/null 2>&1
-[[ $? -eq 2 ]] && pass || fail "unknown mode not rejected with status 2"
-"$tool" "$work/does-not-exist.drive" > /dev/null 2>&1
-[[ $? -eq 2 ]] && pass || fail "missing description not rejected with status 2"
-"$tool" > /dev/null 2>&1
-[[ $? -eq 2 ]] && pass || fail "missing argument not rejected with status 2"
-"$tool" -o "$work/o.trace" "$desc" && "$tool" "$desc" | cmp -s - "$work/o.trace" && pass || fail "-o differs from standard output"
-"$tool" - < "$desc" | grep -q 'REPORT-IOCTL: Device=/dev/sda Command=IDENTIFY DEVICE returned 0' && pass || fail "description from standard input"
+lists_modes() { "$tool" --list-modes | grep -q '^any '; }
+same_as_stdout() { "$tool" -o "$work/o.trace" "$desc" && "$tool" "$desc" | cmp -s - "$work/o.trace"; }
+reads_stdin() { "$tool" - < "$desc" | grep -q 'REPORT-IOCTL: Device=/dev/sda Command=IDENTIFY DEVICE returned 0'; }
 # Descriptions saved with a byte-order mark and CRLF line ends.
-printf '\xef\xbb\xbf[drive]\r\nmodel: CRLF TEST\r\n' > "$work/crlf.drive"
-"$tool" "$work/crlf.drive" | "$smartctl" -i - | grep -qx 'Device Model:     CRLF TEST' && pass || fail "BOM and CRLF description"
+reads_crlf() {
+    printf '\xef\xbb\xbf[drive]\r\nmodel: CRLF TEST\r\n' > "$work/crlf.drive"
+    "$tool" "$work/crlf.drive" | "$smartctl" -i - | grep -qx 'Device Model:     CRLF TEST'
+}
 # The same description gives the same trace, byte for byte.
-"$tool" "$desc" > "$work/one" && "$tool" "$desc" > "$work/two" && cmp -s "$work/one" "$work/two" && pass || fail "trace not reproducible"
+reproducible() { "$tool" "$desc" > "$work/one" && "$tool" "$desc" > "$work/two" && cmp -s "$work/one" "$work/two"; }
+check "--list-modes" lists_modes
+check "unknown mode not rejected with status 2" exits_with 2 --for nonsense "$desc"
+check "missing description not rejected with status 2" exits_with 2 "$work/does-not-exist.drive"
+check "missing argument not rejected with status 2" exits_with 2
+check "-o differs from standard output" same_as_stdout
+check "description from standard input" reads_stdin
+check "BOM and CRLF description" reads_crlf
+check "trace not reproducible" reproducible
 
 echo "fakedrive replay: $passed passed, $failed failed"
 [[ $failed -eq 0 ]]

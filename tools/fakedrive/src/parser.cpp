@@ -47,7 +47,7 @@ std::string checked_string(std::string_view value, std::size_t max, std::string_
     return std::string(value);
 }
 
-struct CapacitySpec {
+struct RequestedCapacity {
     std::uint64_t amount = 0;
     bool in_sectors = false;
     int line = 0;
@@ -79,7 +79,7 @@ private:
     std::map<unsigned, int> attribute_lines_;
     bool attributes_given_ = false;
     bool form_factor_given_ = false;
-    std::optional<CapacitySpec> capacity_;
+    std::optional<RequestedCapacity> capacity_;
     int enabled_line_ = 0;
     int sata_current_line_ = 0;
     int physical_size_line_ = 0;
@@ -200,13 +200,13 @@ void Parser::drive_key(const std::string& key, std::string_view value)
         const std::string unit = words.size() > 1 ? lowercase(words[1]) : "bytes";
         if (words.size() > 2 || (unit != "bytes" && unit != "sectors"))
             throw ValueError("capacity: expected 'N bytes' or 'N sectors'");
-        CapacitySpec spec;
-        spec.amount = parse_unsigned(words[0], 0xffffffffffffULL * 4096, "capacity");
-        spec.in_sectors = unit == "sectors";
-        spec.line = line_;
-        if (spec.amount == 0)
+        RequestedCapacity requested;
+        requested.amount = parse_unsigned(words[0], 0xffffffffffffULL * 4096, "capacity");
+        requested.in_sectors = unit == "sectors";
+        requested.line = line_;
+        if (requested.amount == 0)
             throw ValueError("capacity: must not be 0");
-        capacity_ = spec;
+        capacity_ = requested;
     } else if (key == "sector-size") {
         const auto size = parse_unsigned(value, 65536, key);
         if (size != 512 && size != 4096)

@@ -22,7 +22,6 @@ class Identity : public DriveTest {
 };
 
 TEST_F(Identity, ReadsEveryText) {
-  drive.setDebugState(true);
   answer(kInfo, drive_fixtures::kIdentity);
   drive.parseInfo();
   EXPECT_EQ(drive.driveModelFamily(), "Western Digital Blue");
@@ -33,10 +32,6 @@ TEST_F(Identity, ReadsEveryText) {
   EXPECT_EQ(drive.driveRotationRate(), "7200 rpm");
   EXPECT_EQ(drive.driveATAVersion(), "8");
   EXPECT_EQ(drive.driveSATAVersion(), "SATA 3.0, 6.0 Gb/s (current: 3.0 Gb/s)");
-  for (const char* m : {"Parsing information.", "Found model family", "Found device model.", "Found serial number.",
-                        "Found firmware version.", "Found capacity.", "Found rotation rate.", "Found ATA version.",
-                        "Found SATA version.", "Done parsing information."})
-    EXPECT_TRUE(mem.log->contains(m)) << m;
   EXPECT_EQ(fake.calls(), (std::vector<std::string>{"-i /dev/sda"}));
 }
 

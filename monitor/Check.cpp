@@ -62,7 +62,7 @@ void KRTarvelMenuItemController::updateDrives() {
   resetMenu();
   overallStatus = 1;
   if (!drives || drives->empty()) {
-    trStatusItem->menuDidChange();
+    menuChanged();
     return;
   }
 
@@ -129,7 +129,7 @@ void KRTarvelMenuItemController::updateDrives() {
       .insertItemWithTitle(platform::format(mainText("LastUpdated", "Last Updated: %@"), checkTime), MenuAction::None,
                            "", trMenu.numberOfItems() - 6)
       .setEnabled(false);
-  trStatusItem->menuDidChange();
+  menuChanged();
 
   PlistValue::Dict result{{"CheckTime", checkTime}, {"TRProblemDrivesCount", problemCount < 1 ? 0 : problemCount}};
   if (problemCount >= 1) result["TRProblemDrives"] = std::move(problemDrives);

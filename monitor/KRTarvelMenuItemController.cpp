@@ -43,6 +43,7 @@ void KRTarvelMenuItemController::awakeFromNib() {
 
 void KRTarvelMenuItemController::applicationDidFinishLaunching() {
   updater = services.makeUpdater();
+  updater->setDelegate(this);
   updater->setAutomaticallyChecksForUpdates(false);
   updater->checkForUpdateInformation();
 

@@ -60,6 +60,8 @@ class KRTarvelMenuItemController {
  private:
   // The base menu's items, appended to trMenu.
   void appendBaseMenu();
+  // Tells the status item that the menu is complete again.
+  void menuChanged();
   // The base menu with one enabled line without action at the top.
   void showScanProblem(const std::string& key, const std::string& defaultText);
 

@@ -72,10 +72,13 @@ class TimerService {
   virtual void invalidate(Handle handle) = 0;
 };
 
+class KRTarvelMenuItemController;
+
 // The self-updater. Nothing is wired to it yet; the default does nothing.
 class Updater {
  public:
   virtual ~Updater() = default;
+  virtual void setDelegate(KRTarvelMenuItemController*) {}
   virtual void setAutomaticallyChecksForUpdates(bool) {}
   virtual void checkForUpdateInformation() {}
 };

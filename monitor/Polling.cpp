@@ -26,6 +26,8 @@ double guardedPollingInterval(double seconds) {
 }
 
 void KRTarvelMenuItemController::scanForDrives() {
+  // A menu command that arrives before launching has finished has no scanner yet.
+  if (!smartScanner) return;
   if (!smartScanner->scanForDrives()) {
     showScanProblem("ErrorScanningForDrives", "Error Scanning for Drives");
     return;

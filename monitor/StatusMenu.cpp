@@ -97,5 +97,9 @@ void KRTarvelMenuItemController::updateImageAndMenuWithHealth(int32_t health,
 void KRTarvelMenuItemController::showScanProblem(const std::string& key, const std::string& defaultText) {
   resetMenu();
   trMenu.insertItemWithTitle(platform::localized("Main", key, defaultText), MenuAction::None, "", 0);
-  trStatusItem->menuDidChange();
+  menuChanged();
+}
+
+void KRTarvelMenuItemController::menuChanged() {
+  if (trStatusItem) trStatusItem->menuDidChange();
 }

@@ -46,8 +46,32 @@ TEST_F(MenuItemControllerTest, AwakeFromNibSetsUpPreferencesObserversAndStatusIt
   EXPECT_EQ(scanner->scans, 0);
 }
 
+struct FakeUpdater : Updater {
+  void setDelegate(KRTarvelMenuItemController* d) override { delegate = d; }
+  void setAutomaticallyChecksForUpdates(bool on) override { automatic = on; }
+  void checkForUpdateInformation() override { ++checks; }
+  KRTarvelMenuItemController* delegate = nullptr;
+  bool automatic = true;
+  int checks = 0;
+};
+
 TEST_F(MenuItemControllerTest, LaunchScansAndChecksAtOnceAndPollsAnHourLater) {
-  start();
+  FakeUpdater* updater = nullptr;
+  MonitorServices s = services();
+  s.makeUpdater = [&] {
+    auto u = std::make_unique<FakeUpdater>();
+    updater = u.get();
+    return u;
+  };
+  controller = std::make_unique<KRTarvelMenuItemController>(std::move(s));
+  controller->awakeFromNib();
+  controller->applicationDidFinishLaunching();
+  ASSERT_NE(updater, nullptr);
+  EXPECT_EQ(updater->delegate, controller.get());
+  EXPECT_FALSE(updater->automatic);
+  EXPECT_EQ(updater->checks, 1);
+  EXPECT_FALSE(controller->updaterShouldPromptForPermissionToCheckForUpdates(*updater));
+
   EXPECT_EQ(scanner->scans, 1);
   EXPECT_EQ(healthRuns(), 1u);
   EXPECT_EQ(controller->getOverallStatus(), 1);

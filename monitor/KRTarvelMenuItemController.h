@@ -44,9 +44,12 @@ class KRTarvelMenuItemController {
   // runs on the e-mail thread.
   static std::optional<std::string> sendEmailWithSubjectAndMessage(const std::vector<std::string>& message,
                                                                    const PasswordLookup& passwordLookup);
+  // The updater's delegate operations.
   bool updaterShouldPromptForPermissionToCheckForUpdates(Updater&) const { return false; }
-  // TODO(support): versionComparatorForUpdater and updaterDidFindValidUpdate,
-  // once the version comparator exists.
+  // TODO(support): announce the update in the menu, mark "UpdateAvailable"
+  // in the main application's domain and launch it.
+  void updaterDidFindValidUpdate(Updater&, const std::string& /*update*/) {}
+  // TODO(support): versionComparatorForUpdater, once KRSparkleVersionComparator exists.
 
   // The action of a menu item, as the desktop adapter delivers it.
   void perform(MenuAction action);

@@ -146,8 +146,12 @@ void KRTarvelMenuItemController::updateDrives() {
     for (const std::string& line : reportLines) body += line + "\n";
     std::vector<std::string> message{emailSubject(failingLines, failedLines), std::move(body)};
     PasswordLookup lookup = services.passwordLookup;
-    services.detachThread([message = std::move(message), lookup = std::move(lookup)] {
-      sendEmailWithSubjectAndMessage(message, lookup);
-    });
+    try {
+      services.detachThread([message = std::move(message), lookup = std::move(lookup)] {
+        sendEmailWithSubjectAndMessage(message, lookup);
+      });
+    } catch (const std::exception& e) {  // no thread to be had: this report is lost, the monitor goes on
+      platform::log(platform::format("E-mail report not sent: %@", e.what()));
+    }
   }
 }

@@ -92,7 +92,8 @@ struct MonitorServices {
   // its unload notification; the main application's is added as a suite.
   std::string menuItemBundleIdentifier;
   std::string mainAppBundleIdentifier;
-  // The lowest-priority preference layer, registered at start-up.
+  // The lowest-priority preference layer, registered at start-up; its
+  // "EmailHostName" is this computer's host name.
   platform::PlistValue::Dict registeredDefaults;
 
   std::function<std::unique_ptr<StatusItemView>()> makeStatusItem;

@@ -101,8 +101,10 @@ GPtr<SecretItem> create(const SecretSchema* schema, GHashTable* attributes, cons
                         const std::string& password) {
   if (findFirst(schema, attributes)) return nullptr;
   ErrorSlot error;
-  GPtr<SecretCollection> collection(
-      secret_collection_for_alias_sync(nullptr, SECRET_COLLECTION_DEFAULT, SECRET_COLLECTION_NONE, nullptr, &error));
+  GPtr<SecretService> service(secret_service_get_sync(SECRET_SERVICE_NONE, nullptr, &error));
+  if (!service) return nullptr;
+  GPtr<SecretCollection> collection(secret_collection_for_alias_sync(service.get(), SECRET_COLLECTION_DEFAULT,
+                                                                     SECRET_COLLECTION_NONE, nullptr, &error));
   if (!collection) return nullptr;
   std::unique_ptr<SecretValue, ValueUnref> value(secret_value_new(password.data(), static_cast<gssize>(password.size()),
                                                                   "text/plain"));

@@ -30,7 +30,9 @@ bool spinUntil(const std::function<bool()>& done) {
 
 // A bus round trip: replies come in order, so afterwards every earlier
 // reply has arrived.
-void roundTrip() { QDBusConnection::sessionBus().interface()->isServiceRegistered(QStringLiteral("org.freedesktop.DBus")); }
+void roundTrip() {
+  QDBusConnection::sessionBus().interface()->isServiceRegistered(QStringLiteral("org.freedesktop.DBus"));
+}
 
 }  // namespace
 
@@ -172,7 +174,8 @@ TEST(DesktopNotifications, UrgencyFromPriorityUnlessSticky) {
     int priority;
     bool sticky;
     int urgency;
-  } cases[] = {{-2, false, 0}, {-1, false, 0}, {0, false, 1}, {1, false, 1}, {2, false, 2}, {-2, true, 2}, {0, true, 2}};
+  } cases[] = {{-2, false, 0}, {-1, false, 0}, {0, false, 1}, {1, false, 1},
+               {2, false, 2},  {-2, true, 2},  {0, true, 2}};
   for (const auto& c : cases) {
     platform::DesktopNotification n;
     n.priority = c.priority;

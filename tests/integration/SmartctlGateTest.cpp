@@ -28,11 +28,12 @@ exit 3
 // that the gate can also run as an unprivileged user.
 class GateFolder {
  public:
+  static constexpr fs::perms kShared = fs::perms::all & ~fs::perms::others_write & ~fs::perms::group_write;
   GateFolder() {
-    fs::permissions(scratch.path(), fs::perms::all & ~fs::perms::others_write & ~fs::perms::group_write);
+    fs::permissions(scratch.path(), kShared);
     fs::copy_file(TARVEL_GATE_TEST_PROGRAM, gate());
     scratch.write("real-smartctl", kFakeSmartctl, true);
-    fs::permissions(scratch.path() / "real-smartctl", fs::perms::all & ~fs::perms::others_write & ~fs::perms::group_write);
+    fs::permissions(scratch.path() / "real-smartctl", kShared);
   }
   std::string gate() const { return (scratch.path() / "smartctl").string(); }
   bool smartctlRan() const { return fs::exists(scratch.path() / "ran"); }

@@ -104,3 +104,22 @@ TEST(SmartctlGate, HandsItsCapabilitiesToSmartctlOnly) {
   EXPECT_EQ(refused.status, 2);
   EXPECT_TRUE(refused.out.empty());
 }
+
+// The bundle's own gate in front of the real smartctl, replaying simulated
+// drives from standard input as the drive record does for saved traces.
+TEST(SmartctlGate, BundleGateReplaysSimulatedDrivesThroughRealSmartctl) {
+  if (!fs::exists("/usr/sbin/smartctl")) GTEST_SKIP() << "smartmontools is not installed";
+  fs::path gate = testing_support::buildDir() / "Tarvel Menu Item.app/Contents/MacOS/smartctl";
+  fs::path fakedrive = testing_support::buildDir() / "tools/fakedrive/tarvel-fakedrive";
+  fs::path drives = testing_support::sourceDir() / "resources/simulated-drives";
+  struct Case {
+    const char* drive;
+    std::string verdict;
+  } cases[] = {{"healthy-hdd.drive", "test result: PASSED"}, {"failed-health.drive", "test result: FAILED!"}};
+  for (const auto& c : cases) {
+    auto trace = runProcess({fakedrive.string(), "--for", "H", (drives / c.drive).string()});
+    ASSERT_EQ(trace.status, 0) << trace.err;
+    auto r = runProcess({gate.string(), "-H", "-"}, trace.out);
+    EXPECT_NE(r.out.find(c.verdict), std::string::npos) << c.drive << ":\n" << r.out << r.err;
+  }
+}

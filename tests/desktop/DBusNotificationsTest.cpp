@@ -1,6 +1,8 @@
 // Distributed and desktop notifications on the private session bus that
 // dbus-run-session gives each test.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <QtCore/QCoreApplication>
 #include <QtCore/QDeadlineTimer>
@@ -110,6 +112,23 @@ TEST(DistributedNotifications, NotifyCommandUsage) {
   EXPECT_EQ(runNotifyCommand({}, out, err), 2);
   EXPECT_NE(err.str().find("usage: tarvel notify NAME [OBJECT]"), std::string::npos);
   EXPECT_EQ(runNotifyCommand({"A", "B", "C"}, out, err), 2);
+}
+
+TEST(DistributedNotifications, NotifyCommandWithoutSessionBusSaysSo) {
+  // In a child, before this process has touched the bus, so that the child
+  // makes its own first (and failing) connection.
+  pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    setenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/bus", 1);
+    std::ostringstream out, err;
+    int status = runNotifyCommand({"TRQuit"}, out, err);
+    bool said = err.str().find("Could not post TRQuit: no D-Bus session bus") != std::string::npos;
+    _exit(status == 1 && said ? 0 : 1);
+  }
+  int status = 0;
+  waitpid(child, &status, 0);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
 }
 
 TEST(DesktopNotifications, DaemonReceivesTitleTextIconUrgencyAndName) {

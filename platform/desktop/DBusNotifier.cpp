@@ -48,6 +48,8 @@ namespace {
 
 constexpr int kCallTimeoutMs = 5000;
 
+// Notification daemons read the body as markup; a volume name in a drive
+// title may hold "<" or "&".
 QString escapeMarkup(const std::string& text) { return QString::fromStdString(text).toHtmlEscaped(); }
 
 class DBusNotifier : public Notifier {

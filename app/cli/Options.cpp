@@ -47,6 +47,9 @@ ParsedOptions parseOptions(const std::vector<std::string>& args) {
       return std::nullopt;
     };
     auto needsValue = [&](const std::string& what) { return refuse("option " + arg + " needs " + what); };
+    const bool takesValue = arg == "--replay" || arg == "--timeout" || arg == "--listings" || arg == "--naming" ||
+                            arg == "--smartctl-options";
+    if (inlineValue && !takesValue) return refuse("unknown option " + args[i]);
 
     if (arg == "-h" || arg == "--help") {
       o.help = true;
@@ -91,12 +94,11 @@ ParsedOptions parseOptions(const std::vector<std::string>& args) {
         if (!v) return needsValue("the smartctl options in one argument, such as \"-x\"");
         o.smartctlOptions = *v;
       }
-    } else if (inlineValue) {
-      return refuse("unknown option " + args[i]);
     } else {
       std::error_code ec;
       if (std::filesystem::is_regular_file(arg, ec)) o.replays.push_back(arg);
-      else o.devices.push_back(arg);
+      else if (arg.starts_with("/dev/")) o.devices.push_back(arg);
+      else return refuse(arg + ": no such raw-data file or device (devices are given as /dev/NAME)");
     }
   }
   if (o.json && o.report) return refuse("--json and --report cannot be combined; the JSON document holds the report data");

@@ -32,7 +32,7 @@ struct ParsedOptions {
 };
 
 // `args` without the program name. An argument that is not an option is a
-// device path, or a raw-data file when it names a regular file.
+// raw-data file when it names a regular file, else a device path under /dev.
 ParsedOptions parseOptions(const std::vector<std::string>& args);
 
 std::string usage();

@@ -1,0 +1,165 @@
+// The built `tarvel` on simulated machines: prepared listings, and a
+// smartctl that replays fake-drive traces through the real smartctl.
+#include <sys/wait.h>
+
+#include <fstream>
+
+#include "tests/support/TestPlatform.h"
+
+namespace fs = std::filesystem;
+using testing_support::buildDir;
+using testing_support::readFile;
+using testing_support::ScratchDir;
+using testing_support::sourceDir;
+
+namespace {
+
+std::string quote(const std::string& s) {
+  std::string q = "'";
+  for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return q + "'";
+}
+
+struct Result {
+  int status = -1;
+  std::string out, err;
+};
+
+const char* kLinuxHeader = "Filesystem     1K-blocks      Used Available Use% Mounted on\n";
+
+class TarvelCommand : public ::testing::Test {
+ protected:
+  fs::path fakedrive() const { return buildDir() / "tools/fakedrive/tarvel-fakedrive"; }
+  bool haveFakedrive() const { return fs::exists(fakedrive()); }
+
+  // A simulated machine (see tests/simulated-machine/make-machine.sh);
+  // `drives` holds lines "DEVICE DRIVE-DESCRIPTION" or "DEVICE !REASON".
+  fs::path machine(const std::string& name, const std::string& devices, const std::string& mounts,
+                   const std::string& drives) {
+    fs::path description = scratch.path() / (name + "-description");
+    scratch.write(name + "-description/devices", devices);
+    scratch.write(name + "-description/mounts", mounts);
+    scratch.write(name + "-description/drives", drives);
+    fs::path bundle = scratch.path() / (name + ".app");
+    std::string command = quote((sourceDir() / "tests/simulated-machine/make-machine.sh").string()) + " " +
+                          quote(description.string()) + " " + quote(bundle.string()) + " " +
+                          quote((buildDir() / "Tarvel Menu Item.app/Contents/MacOS/tarvel").string()) + " " +
+                          quote(haveFakedrive() ? fakedrive().string() : "/bin/false");
+    EXPECT_EQ(std::system(command.c_str()), 0) << command;
+    return bundle;
+  }
+
+  // Runs the machine's tarvel on its own listings, with a scratch home.
+  Result tarvel(const fs::path& bundle, const std::vector<std::string>& args, bool scan = true) {
+    fs::path home = scratch.path() / "home";
+    fs::create_directories(home);
+    std::string command = "HOME=" + quote(home.string()) + " XDG_STATE_HOME= XDG_DATA_HOME= LANG=C LANGUAGE= " +
+                          quote((bundle / "Contents/MacOS/tarvel").string());
+    if (scan) command += " --listings " + quote((bundle / "listings").string());
+    for (const auto& a : args) command += " " + quote(a);
+    fs::path out = scratch.path() / "stdout", err = scratch.path() / "stderr";
+    command += " >" + quote(out.string()) + " 2>" + quote(err.string()) + " </dev/null";
+    int raw = std::system(command.c_str());
+    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, readFile(out), readFile(err)};
+  }
+
+  // Whether text is one valid JSON document, as Python's reader sees it.
+  bool validJson(const std::string& text) {
+    fs::path file = scratch.write("document.json", text);
+    std::string command = "/usr/bin/python3 -m json.tool " + quote(file.string()) + " >/dev/null 2>&1";
+    return std::system(command.c_str()) == 0;
+  }
+
+  fs::path home() const { return scratch.path() / "home"; }
+
+  ScratchDir scratch;
+};
+
+bool has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+}  // namespace
+
+TEST_F(TarvelCommand, DisksSmartctlCannotOpenGiveUnknownWithAHint) {
+  fs::path m = machine("closed", "sda\nsda1\nsdb\n", std::string(kLinuxHeader) + "/dev/sda1 100 10 90 10% /\n",
+                       "/dev/sda !Permission denied\n");
+  Result r = tarvel(m, {});
+  EXPECT_EQ(r.status, 3);
+  EXPECT_EQ(r.out, "");
+  EXPECT_TRUE(has(r.err, "no drive with SMART support found; 2 drives without it left out")) << r.err;
+  EXPECT_TRUE(has(r.err, "/dev/sda: Smartctl open device: /dev/sda failed: Permission denied")) << r.err;
+  EXPECT_TRUE(has(r.err, "sudo cmake --install build")) << r.err;
+
+  // Named on the command line, a drive stays and says why it is unknown.
+  r = tarvel(m, {"/dev/sdb", "/dev/sda"}, false);
+  EXPECT_EQ(r.status, 3);
+  EXPECT_EQ(r.out,
+            "sdb with partitions : UNKNOWN\n    Smartctl open device: /dev/sdb failed: No such device\n"
+            "sda with partitions : UNKNOWN\n    Smartctl open device: /dev/sda failed: Permission denied\n");
+
+  r = tarvel(m, {"--json", "/dev/sdb"}, false);
+  EXPECT_EQ(r.status, 3);
+  EXPECT_TRUE(validJson(r.out)) << r.out;
+  EXPECT_TRUE(has(r.out, "\"state\": \"UNKNOWN\"")) << r.out;
+  EXPECT_TRUE(has(r.out, "\"summary\": \"UNKNOWN\"")) << r.out;
+}
+
+TEST_F(TarvelCommand, SetupProblemsAreNamedAndExitUnknown) {
+  fs::path m = machine("plain", "sda\n", kLinuxHeader, "");
+  struct Case {
+    const char* name;
+    std::vector<std::string> args;
+    bool scan;
+    const char* message;
+  };
+  const Case cases[] = {
+      {"listings missing", {"--listings", (scratch.path() / "nowhere").string()}, false, "could not list the drives"},
+      {"replay file missing", {"--replay", "/nonexistent/sda.trdr"}, false, "cannot read /nonexistent/sda.trdr: No such file or directory"},
+      {"replay of a folder", {"--replay", "/tmp"}, false, "/tmp: is a folder"},
+      {"wrong option", {"--frobnicate"}, false, "unknown option --frobnicate"},
+      {"not a device", {"sda"}, false, "sda: no such raw-data file or device"},
+      {"self-test without drive", {"--short-test"}, false, "needs a DEVICE or a raw-data FILE"},
+  };
+  for (const auto& c : cases) {
+    Result r = tarvel(m, c.args, c.scan);
+    EXPECT_EQ(r.status, 3) << c.name;
+    EXPECT_TRUE(has(r.err, c.message)) << c.name << ": " << r.err;
+  }
+
+  Result json = tarvel(m, {"--json", "--listings", (scratch.path() / "nowhere").string()}, false);
+  EXPECT_EQ(json.status, 3);
+  EXPECT_TRUE(validJson(json.out)) << json.out;
+  EXPECT_TRUE(has(json.out, "could not list the drives")) << json.out;
+
+  Result none = tarvel(machine("empty", "tty0\n", kLinuxHeader, ""), {});
+  EXPECT_EQ(none.status, 3);
+  EXPECT_TRUE(has(none.err, "tarvel: no drive found")) << none.err;
+}
+
+TEST_F(TarvelCommand, MissingSmartctlIsReportedBeforeAnyCheck) {
+  fs::path m = machine("nosmartctl", "sda\n", kLinuxHeader, "");
+  fs::path smartctl = m / "Contents/MacOS/smartctl";
+  fs::remove(smartctl);
+  Result r = tarvel(m, {});
+  EXPECT_EQ(r.status, 3);
+  EXPECT_TRUE(has(r.err, "smartctl is missing: there is no " + smartctl.string())) << r.err;
+
+  fs::create_symlink("/nonexistent/smartctl", smartctl);
+  r = tarvel(m, {"--smartctl-version"});
+  EXPECT_EQ(r.status, 3);
+  EXPECT_TRUE(has(r.err, "points to /nonexistent/smartctl, which does not exist. Install smartmontools")) << r.err;
+}
+
+TEST_F(TarvelCommand, HelpVersionAndSmartctlVersion) {
+  fs::path m = machine("info", "sda\n", kLinuxHeader, "");
+  Result help = tarvel(m, {"--help"}, false);
+  EXPECT_EQ(help.status, 0);
+  EXPECT_TRUE(help.out.starts_with("Usage: tarvel")) << help.out;
+  Result version = tarvel(m, {"--version"}, false);
+  EXPECT_EQ(version.status, 0);
+  EXPECT_TRUE(version.out.starts_with("tarvel ")) << version.out;
+  // The machine's smartctl hands -V to the real one.
+  Result smartctl = tarvel(m, {"--smartctl-version"}, false);
+  EXPECT_EQ(smartctl.status, 0) << smartctl.err;
+  ASSERT_FALSE(smartctl.out.empty());
+  EXPECT_TRUE(std::isdigit(static_cast<unsigned char>(smartctl.out[0]))) << smartctl.out;
+}

@@ -163,3 +163,110 @@ TEST_F(TarvelCommand, HelpVersionAndSmartctlVersion) {
   ASSERT_FALSE(smartctl.out.empty());
   EXPECT_TRUE(std::isdigit(static_cast<unsigned char>(smartctl.out[0]))) << smartctl.out;
 }
+
+namespace {
+
+const char* kLinuxMachineDevices = "loop0\nnvme0\nnvme0n1\nnvme0n1p1\nsda\nsda1\nsda2\nsdb\nsdb1\nsdc\nsr0\ntty0\n";
+const char* kLinuxMachineMounts =
+    "Filesystem      1K-blocks      Used  Available Use% Mounted on\n"
+    "udev              8123456         0    8123456   0% /dev\n"
+    "/dev/sda2       490617784  12345678  453271234   3% /\n"
+    "tmpfs             8134988         0    8134988   0% /dev/shm\n"
+    "/dev/sda1          523248      5364     517884   2% /boot/efi\n"
+    "/dev/sdb1      3844640564 120000000 3529328204   4% /media/alice/Backup Disk\n"
+    "/dev/nvme0n1p1  976284644 300000000  626669180  33% /run/media/bob/USB STICK\n"
+    "/dev/loop0          56832     56832          0 100% /snap/core18/2128\n";
+
+}  // namespace
+
+TEST_F(TarvelCommand, ChecksEveryDiskOfAMachine) {
+  if (!haveFakedrive()) GTEST_SKIP() << "tarvel-fakedrive is not built";
+  fs::path m = machine("linux", kLinuxMachineDevices, kLinuxMachineMounts,
+                       "/dev/sda healthy-hdd\n/dev/sdb failed-health\n/dev/nvme0n1 healthy-ssd\n");
+  Result r = tarvel(m, {});
+  EXPECT_EQ(r.status, 2) << r.err;
+  EXPECT_TRUE(r.out.starts_with("USB STICK: PASSED\n")) << r.out;
+  EXPECT_TRUE(has(r.out, "\nsda with partitions /, and /boot/efi: PASSED\n")) << r.out;
+  EXPECT_TRUE(has(r.out, "\nBackup Disk: FAILED\n")) << r.out;
+  EXPECT_FALSE(has(r.out, "sdc")) << "a disk smartctl cannot open is left out: " << r.out;
+  EXPECT_EQ(r.err, "");
+
+  Result json = tarvel(m, {"--json"});
+  EXPECT_EQ(json.status, 2);
+  ASSERT_TRUE(validJson(json.out)) << json.out;
+  for (const char* part : {"\"summary\": \"CRITICAL\"", "\"title\": \"Backup Disk\"", "\"location\": \"/dev/sdb\"",
+                           "\"state\": \"FAILED\"", "\"overallHealth\": \"FAILED!\"", "\"partitions\": [\n        \"/\",\n        \"/boot/efi\"\n      ]"})
+    EXPECT_TRUE(has(json.out, part)) << part;
+
+  // Each check of a real disk saved its raw data; replayed, it is the same drive.
+  fs::path saved = home() / ".local/state/Tarvel/sdb.trdr";
+  ASSERT_TRUE(fs::exists(saved));
+  Result replay = tarvel(m, {saved.string(), "--replay", (home() / ".local/state/Tarvel/sda.trdr").string()}, false);
+  EXPECT_EQ(replay.status, 2);
+  EXPECT_EQ(replay.out, "sdb.trdr with partitions : FAILED\nsda.trdr with partitions : PASSED\n");
+}
+
+TEST_F(TarvelCommand, HealthyMachineExitsZero) {
+  if (!haveFakedrive()) GTEST_SKIP() << "tarvel-fakedrive is not built";
+  fs::path m = machine("healthy", kLinuxMachineDevices, kLinuxMachineMounts,
+                       "/dev/sda healthy-hdd\n/dev/sdb healthy-ssd\n/dev/nvme0n1 healthy-hdd\n");
+  Result r = tarvel(m, {"--timeout", "30"});
+  EXPECT_EQ(r.status, 0) << r.out << r.err;
+  EXPECT_EQ(r.out, "USB STICK: PASSED\nsda with partitions /, and /boot/efi: PASSED\nBackup Disk: PASSED\n");
+}
+
+TEST_F(TarvelCommand, FailingDriveGivesAWarningWithItsReasons) {
+  if (!haveFakedrive()) GTEST_SKIP() << "tarvel-fakedrive is not built";
+  fs::path m = machine("failing", "sda\nsdb\n", kLinuxHeader, "/dev/sda healthy-hdd\n/dev/sdb failing-reallocated\n");
+  Result json = tarvel(m, {"--json"});
+  ASSERT_TRUE(validJson(json.out)) << json.out;
+  if (!has(json.out, "\"id\": 5,")) GTEST_SKIP() << "attributes are not parsed yet";
+  Result r = tarvel(m, {});
+  EXPECT_EQ(r.status, 1) << r.out;
+  EXPECT_TRUE(has(r.out, "sdb with partitions : FAILING\n    ")) << r.out;
+}
+
+TEST_F(TarvelCommand, MacShapedMachineThroughTheMacNaming) {
+  if (!haveFakedrive()) GTEST_SKIP() << "tarvel-fakedrive is not built";
+  fs::path m = machine("mac", "disk0\ndisk0s1\ndisk0s2\ndisk1\ndisk1s1\nrdisk0\nrdisk1\n",
+                       "Filesystem    512-blocks      Used Available Capacity  Mounted on\n"
+                       "/dev/disk0s2   976490576 409654344 566324232    42%    /\n"
+                       "devfs                371       371         0   100%    /dev\n"
+                       "/dev/disk1s1  1953525168       100 1953525068     1%    /Volumes/Backup Disk\n",
+                       "/dev/disk0 healthy-ssd\n/dev/disk1 failed-health\n");
+  std::ofstream(m / "listings/volumes") << "total 8\n"
+                                           "drwxrwxrwt@  4 root  admin  136 Jan  3 10:12 .\n"
+                                           "drwxr-xr-x   1 alice staff 8192 Jan  2 18:30 Backup Disk\n"
+                                           "lrwxr-xr-x   1 root  admin    1 Jan  1 09:41 Macintosh HD -> /\n";
+  Result r = tarvel(m, {"--naming", "macos"});
+  EXPECT_EQ(r.status, 2) << r.err;
+  EXPECT_EQ(r.out, "Macintosh HD: PASSED\nBackup Disk: FAILED\n");
+}
+
+TEST_F(TarvelCommand, DriveCommandsOnASimulatedDisk) {
+  if (!haveFakedrive()) GTEST_SKIP() << "tarvel-fakedrive is not built";
+  fs::path m = machine("commands", "sda\n", kLinuxHeader, "/dev/sda failed-health\n");
+
+  Result save = tarvel(m, {"--save-raw-data", "/dev/sda"}, false);
+  fs::path saved = home() / ".local/state/Tarvel/sda.trdr";
+  EXPECT_EQ(save.status, 0) << save.err;
+  EXPECT_EQ(save.out, "Saved the raw data of /dev/sda to " + saved.string() + "\n");
+  EXPECT_EQ(tarvel(m, {saved.string()}, false).out, "sda.trdr with partitions : FAILED\n");
+
+  Result failed = tarvel(m, {"--save-raw-data", "/dev/sdx"}, false);
+  EXPECT_EQ(failed.status, 1);
+  EXPECT_TRUE(has(failed.err, "could not save raw data: Smartctl open device: /dev/sdx failed: No such device"))
+      << failed.err;
+  Result replayed = tarvel(m, {"--save-raw-data", saved.string()}, false);
+  EXPECT_EQ(replayed.status, 1);
+  EXPECT_TRUE(has(replayed.err, "a replayed drive has no new raw data")) << replayed.err;
+
+  Result options = tarvel(m, {"--smartctl-options", "-H", "/dev/sda"}, false);
+  EXPECT_EQ(options.status, 0) << options.err;
+  EXPECT_TRUE(has(options.out, "SMART overall-health self-assessment test result: FAILED!")) << options.out;
+
+  // A trace holds no self-test start; the command fails cleanly.
+  Result test = tarvel(m, {"--short-test", "/dev/sda"}, false);
+  EXPECT_EQ(test.status, 1);
+  EXPECT_TRUE(has(test.err, "tarvel: /dev/sda: ")) << test.err;
+}

@@ -23,9 +23,16 @@ status=0
 run || status=$?
 echo "(exit status $status: 0 all passed, 1 failing, 2 failed, 3 could not check)"
 echo
-echo "== tarvel --json (first drive)"
-run --json | sed -n '1,40p'
-echo "   ..."
+echo "== tarvel --json, as a script reads it"
+run --json > "$home/check.json" || true
+python3 - "$home/check.json" <<'PY'
+import json, sys
+doc = json.load(open(sys.argv[1]))
+print(f"status {doc['status']} ({doc['summary']})")
+for d in doc["drives"]:
+    model = d["identity"]["model"] or "-"
+    print(f"  {d['location']:9} {d['state']:8} {model:28} {d['title']}")
+PY
 echo
 echo "== tarvel --replay of a saved raw-data file ($home/.local/state/Tarvel/sdd.trdr)"
 run --replay "$home/.local/state/Tarvel/sdd.trdr" || true

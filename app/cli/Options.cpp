@@ -101,6 +101,8 @@ ParsedOptions parseOptions(const std::vector<std::string>& args) {
       else return refuse(arg + ": no such raw-data file or device (devices are given as /dev/NAME)");
     }
   }
+  if ((o.json || o.report) && o.command != DriveCommand::None)
+    return refuse(std::string(o.json ? "--json" : "--report") + " applies to checks, not to drive commands");
   if (o.json && o.report) return refuse("--json and --report cannot be combined; the JSON document holds the report data");
   return {o, {}};
 }

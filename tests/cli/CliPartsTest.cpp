@@ -56,6 +56,7 @@ TEST(CliOptions, RefusesWrongArguments) {
       {{"--short-test", "--abort-test", "/dev/sda"}, "only one drive command"},
       {{"--smartctl-options"}, "needs the smartctl options"},
       {{"--json", "--report"}, "cannot be combined"},
+      {{"--json", "--abort-test", "/dev/sda"}, "--json applies to checks"},
       {{"--verbose=yes"}, "unknown option --verbose=yes"},
       {{"sda"}, "sda: no such raw-data file or device"},
       {{"/home/me/missing.trdr"}, "no such raw-data file or device"},

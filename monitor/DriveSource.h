@@ -24,6 +24,8 @@ class ScannerDriveSource : public DriveSource {
   bool scanForDrives() override { return scanner_.scanForDrives(); }
   std::vector<KRSMARTDrive>& getDrives() override { return scanner_.getDrives(); }
   void updateDrives() override { scanner_.updateDrives(); }
+  // For settings the three operations leave alone (listings, hooks).
+  Scanner& scanner() { return scanner_; }
 
  private:
   Scanner scanner_;

@@ -82,7 +82,3 @@ class KRTarvelMenuItemController {
 
 // The polling period to schedule for a "PollingInterval" value (see Polling.cpp).
 double guardedPollingInterval(double seconds);
-
-// The name a drive goes by in notifications, report lines and the drive
-// list file: its single volume, else "disk0 with partitions A, B, and C".
-std::string driveTitle(const KRSMARTDrive& drive);

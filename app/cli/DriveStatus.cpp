@@ -2,8 +2,6 @@
 
 #include <algorithm>
 
-#include "platform/Format.h"
-
 namespace cli {
 
 DriveState driveState(const KRSMARTDrive& drive) {
@@ -24,18 +22,6 @@ const char* stateWord(DriveState state) {
     case DriveState::Unknown: break;
   }
   return "UNKNOWN";
-}
-
-std::string driveTitle(const KRSMARTDrive& drive) {
-  const uint64_t count = drive.drivePartitionCount();
-  if (count == 1) return drive.partitionNameAtIndex(0);
-  std::string title = platform::format("%@ with partitions ", drive.driveLocationID());
-  for (uint64_t i = 0; i < count; ++i) {
-    title += drive.partitionNameAtIndex(i);
-    if (i + 2 < count) title += ", ";
-    else if (i + 2 == count) title += ", and ";
-  }
-  return title;
 }
 
 int exitStatus(const CheckOutcome& outcome) {

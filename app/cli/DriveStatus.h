@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "engine/KRSMARTDrive.h"
+#include "monitor/DriveTitle.h"
 
 namespace cli {
 
@@ -14,10 +15,6 @@ enum class DriveState { Passed, Failing, Failed, Unknown };
 // A drive that smartctl could not read has no health to go by: Unknown.
 DriveState driveState(const KRSMARTDrive& drive);
 const char* stateWord(DriveState state);
-
-// The name a drive goes by in notifications and reports: its single volume
-// name, else "<disk> with partitions A, B, and C".
-std::string driveTitle(const KRSMARTDrive& drive);
 
 // What the check found besides the drives' own states.
 struct CheckOutcome {

@@ -104,7 +104,7 @@ TEST(CliJson, WritesNestedDocuments) {
             "{\n  \"n\": -3,\n  \"empty\": [],\n  \"list\": [\n    true,\n    null,\n    {\n      \"s\": null\n    }\n  ]\n}\n");
 }
 
-TEST(CliDriveTitle, SingleVolumeElseDiskWithPartitions) {
+TEST(DriveTitle, SingleVolumeElseDiskWithPartitions) {
   const std::pair<std::vector<std::string>, std::string> cases[] = {
       {{}, "disk0 with partitions "},
       {{"A"}, "A"},

@@ -49,6 +49,15 @@ TEST(Bundle, InstallCopiesTheBundleLinksTheProgramsAndGrantsTheGate) {
   fs::path tarvel = prefix.path() / "bin/tarvel";
   ASSERT_TRUE(fs::is_symlink(tarvel));
   EXPECT_EQ(fs::canonical(tarvel), fs::canonical(bundle / "Contents/MacOS/tarvel"));
+  fs::path tray = prefix.path() / "bin/tarvel-menu-item";
+  ASSERT_TRUE(fs::is_symlink(tray));
+  EXPECT_EQ(fs::canonical(tray), fs::canonical(bundle / "Contents/MacOS/tarvel-menu-item"));
+  // The tray program in the application menu and at log-in; a private
+  // prefix keeps its autostart entry to itself.
+  for (const char* entry : {"share/applications/tarvel-menu-item.desktop", "etc/xdg/autostart/tarvel-menu-item.desktop"})
+    EXPECT_NE(testing_support::readFile(prefix.path() / entry).find("\nExec=tarvel-menu-item\n"), std::string::npos)
+        << entry;
+  EXPECT_TRUE(fs::exists(prefix.path() / "share/icons/hicolor/64x64/apps/tarvel-menu-item.png"));
 
   // Root gets the capabilities set, unless the file system cannot hold
   // them; anyone else is told how to get them.

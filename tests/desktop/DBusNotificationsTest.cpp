@@ -18,6 +18,7 @@
 #include "platform/desktop/DBusDistributedCenter.h"
 #include "platform/desktop/DBusNotifier.h"
 #include "platform/memory/MemoryPlatform.h"
+#include "tests/support/CapturingDaemon.h"
 #include "tests/support/RunProcess.h"
 
 namespace {
@@ -37,42 +38,6 @@ void roundTrip() {
 }
 
 }  // namespace
-
-// A notification service of our own on the private bus that records what
-// it is sent, as a desktop's notification daemon would receive it.
-class CapturingDaemon : public QObject {
-  Q_OBJECT
-  Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
-
- public:
-  struct Received {
-    QString app, icon, summary, body;
-    QVariantMap hints;
-    int timeout = 0;
-  };
-
-  CapturingDaemon() : bus_(QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("daemon"))) {
-    ok = bus_.registerObject(QStringLiteral("/org/freedesktop/Notifications"), this, QDBusConnection::ExportAllSlots) &&
-         bus_.registerService(QStringLiteral("org.freedesktop.Notifications"));
-  }
-  ~CapturingDaemon() override {
-    bus_.unregisterService(QStringLiteral("org.freedesktop.Notifications"));
-    QDBusConnection::disconnectFromBus(QStringLiteral("daemon"));
-  }
-
-  bool ok = false;
-  std::vector<Received> received;
-
- public slots:
-  uint Notify(const QString& app, uint, const QString& icon, const QString& summary, const QString& body,
-              const QStringList&, const QVariantMap& hints, int timeout) {
-    received.push_back({app, icon, summary, body, hints, timeout});
-    return static_cast<uint>(received.size());
-  }
-
- private:
-  QDBusConnection bus_;
-};
 
 TEST(DistributedNotifications, ObserversGetPostsFromTheNotifyCommandAndOtherProcesses) {
   platform::memory::MemoryLog log;
@@ -202,5 +167,3 @@ TEST(DesktopNotifications, UrgencyFromPriorityUnlessSticky) {
     EXPECT_EQ(platform::desktop::urgencyFor(n), c.urgency) << c.priority << " " << c.sticky;
   }
 }
-
-#include "DBusNotificationsTest.moc"

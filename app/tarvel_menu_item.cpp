@@ -1,0 +1,105 @@
+// tarvel-menu-item: the Tarvel icon in the desktop panel. It checks the
+// drives' SMART health at start-up, on a timer and on request, and reports
+// by its menu and icon, desktop notifications, the drive list file and
+// e-mail.
+#include <cstdio>
+#include <cstdlib>
+
+#include <QtCore/QTimer>
+#include <QtWidgets/QApplication>
+
+#include "app/tray/TrayDriveSource.h"
+#include "app/tray/TrayOptions.h"
+#include "app/tray/TrayStartup.h"
+#include "monitor/KRTarvelMenuItemController.h"
+#include "platform/Platform.h"
+#include "platform/desktop/DesktopMonitorServices.h"
+#include "platform/desktop/QuitOnSignals.h"
+#include "platform/desktop/TrayStatusItem.h"
+
+namespace {
+
+bool hasArgument(int argc, char** argv, std::initializer_list<const char*> names) {
+  for (int i = 1; i < argc; ++i)
+    for (const char* name : names)
+      if (std::string(argv[i]) == name) return true;
+  return false;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  // These two work without a desktop.
+  if (hasArgument(argc, argv, {"-h", "--help"})) {
+    std::fputs(tray::trayUsage().c_str(), stdout);
+    return 0;
+  }
+  if (hasArgument(argc, argv, {"--version"})) {
+    std::printf("tarvel-menu-item %s\n", TARVEL_VERSION);
+    return 0;
+  }
+  // Qt would abort without a display; say what is wrong instead.
+  if (!std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY") && !std::getenv("QT_QPA_PLATFORM")) {
+    std::fputs("tarvel-menu-item: no graphical session (DISPLAY and WAYLAND_DISPLAY are not set). It lives in "
+               "the desktop's panel and starts at log-in; on a server, use 'tarvel' instead.\n",
+               stderr);
+    return 1;
+  }
+
+  QApplication app(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("Tarvel"));
+  QApplication::setDesktopFileName(QStringLiteral("tarvel-menu-item"));
+  // The monitor has no window; closing an alert must not end it.
+  QApplication::setQuitOnLastWindowClosed(false);
+
+  std::vector<std::string> args;
+  for (const QString& a : QCoreApplication::arguments().mid(1)) args.push_back(a.toStdString());
+  const tray::TrayOptions options = tray::parseTrayOptions(args);
+  if (options.error) {
+    std::fprintf(stderr, "tarvel-menu-item: %s\n%s", options.error->c_str(), tray::trayUsage().c_str());
+    return 2;
+  }
+
+  tray::installTrayPlatform(options.verbose);
+  platform::Log* log = platform::current().log.get();
+  platform::desktop::ResourceImages images(platform::bundle().resourcesPath, log);
+
+  NamingProfile naming = nativeNaming();
+  if (options.listingsFolder) {
+    naming.lsPath = *options.listingsFolder + "/ls";
+    naming.dfPath = *options.listingsFolder + "/df";
+  }
+
+  KRTarvelMenuItemController* controller = nullptr;
+  platform::desktop::TrayStatusItem* statusItem = nullptr;
+  MonitorServices services = platform::desktop::makeDesktopMonitorServices(log, platform::bundle().resourcesPath);
+  services.makeStatusItem = [&] {
+    auto item = std::make_unique<platform::desktop::TrayStatusItem>(
+        images, [&controller](MenuAction action) { controller->perform(action); });
+    statusItem = item.get();
+    return item;
+  };
+  services.makeScanner = [&statusItem, naming] {
+    return std::make_unique<tray::TrayDriveSource>(naming, [&statusItem](std::vector<std::string> lines) {
+      if (statusItem) statusItem->setNotice(std::move(lines));
+    });
+  };
+
+  KRTarvelMenuItemController monitor(std::move(services));
+  controller = &monitor;
+  auto signalWatch = platform::desktop::quitOnTerminationSignals();
+
+  monitor.awakeFromNib();
+  // Qt shows the icon as soon as a tray turns up (an XEmbed tray, or a
+  // StatusNotifierItem watcher that restarts), so the monitor keeps
+  // checking meanwhile and only says so.
+  if (!QSystemTrayIcon::isSystemTrayAvailable())
+    platform::log("No system tray is available yet: the Tarvel icon will show when the desktop's panel "
+                  "offers one. The drives are checked and reported all the same.");
+  QObject::connect(&app, &QCoreApplication::aboutToQuit, [&monitor] {
+    monitor.applicationWillTerminate();
+    platform::desktop::flushSessionBus();
+  });
+  QTimer::singleShot(0, &app, [&monitor] { monitor.applicationDidFinishLaunching(); });
+  return QApplication::exec();
+}

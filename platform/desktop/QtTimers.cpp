@@ -1,0 +1,32 @@
+#include "platform/desktop/QtTimers.h"
+
+#include <algorithm>
+#include <climits>
+#include <cmath>
+
+namespace platform::desktop {
+
+TimerService::Handle QtTimerService::scheduleRepeating(double seconds, std::function<void()> tick) {
+  const double ms = std::isfinite(seconds) ? std::clamp(seconds * 1000.0, 1.0, double(INT_MAX)) : double(INT_MAX);
+  auto timer = std::make_unique<QTimer>();
+  // A check every hour needs no precision: whole seconds let the system
+  // bundle the wake-up with others.
+  timer->setTimerType(seconds >= 2 ? Qt::VeryCoarseTimer : Qt::CoarseTimer);
+  timer->setInterval(static_cast<int>(ms));
+  QObject::connect(timer.get(), &QTimer::timeout, timer.get(), std::move(tick));
+  timer->start();
+  timers_[next_] = std::move(timer);
+  return next_++;
+}
+
+void QtTimerService::invalidate(Handle handle) {
+  auto it = timers_.find(handle);
+  if (it == timers_.end()) return;
+  QTimer* timer = it->second.release();
+  timers_.erase(it);
+  timer->stop();
+  // Freed by the event loop, in case it is delivering the tick that called us.
+  timer->deleteLater();
+}
+
+}  // namespace platform::desktop

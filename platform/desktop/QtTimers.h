@@ -1,0 +1,25 @@
+// Repeating timers on the Qt event loop for the tray monitor.
+#pragma once
+
+#include <QtCore/QTimer>
+
+#include <map>
+#include <memory>
+
+#include "monitor/MonitorServices.h"
+
+namespace platform::desktop {
+
+class QtTimerService : public TimerService {
+ public:
+  Handle scheduleRepeating(double seconds, std::function<void()> tick) override;
+  // May be called from the timer's own tick.
+  void invalidate(Handle handle) override;
+  size_t count() const { return timers_.size(); }
+
+ private:
+  Handle next_ = 1;
+  std::map<Handle, std::unique_ptr<QTimer>> timers_;
+};
+
+}  // namespace platform::desktop

@@ -1,0 +1,430 @@
+#include "tests/tray/PanelHarness.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <QtCore/QCoreApplication>
+#include <QtCore/QDeadlineTimer>
+#include <QtCore/QThread>
+#include <QtDBus/QDBusArgument>
+#include <QtDBus/QDBusConnectionInterface>
+#include <QtDBus/QDBusObjectPath>
+#include <QtDBus/QDBusReply>
+#include <QtDBus/QDBusVariant>
+#include <QtGui/QImage>
+
+#include <algorithm>
+#include <fstream>
+#include <regex>
+
+#include "tests/support/RunProcess.h"
+#include "tests/support/TestPlatform.h"
+
+extern char** environ;
+
+namespace tray_test {
+
+using testing_support::buildDir;
+using testing_support::readFile;
+using testing_support::sourceDir;
+
+bool spinUntil(const std::function<bool()>& done, int limitMs) {
+  QDeadlineTimer limit(limitMs);
+  while (!done() && !limit.hasExpired()) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+  return done();
+}
+
+// --- Child ------------------------------------------------------------------
+
+Child::Child(const std::vector<std::string>& argv, const std::map<std::string, std::string>& env, fs::path log,
+             std::optional<fs::path> fd3, const fs::path& input)
+    : log_(std::move(log)) {
+  std::map<std::string, std::string> all;
+  for (char** e = environ; *e; ++e) {
+    std::string entry(*e);
+    size_t eq = entry.find('=');
+    if (eq != std::string::npos) all[entry.substr(0, eq)] = entry.substr(eq + 1);
+  }
+  for (const auto& [key, value] : env) {
+    if (value.empty()) all.erase(key);
+    else all[key] = value;
+  }
+  std::vector<std::string> envStrings;
+  for (const auto& [key, value] : all) envStrings.push_back(key + "=" + value);
+  std::vector<char*> envp, args;
+  for (auto& s : envStrings) envp.push_back(s.data());
+  envp.push_back(nullptr);
+  std::vector<std::string> argCopies = argv;
+  for (auto& s : argCopies) args.push_back(s.data());
+  args.push_back(nullptr);
+
+  // Everything is prepared before fork: the child only redirects and execs.
+  const int out = ::open(log_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  const int extra = fd3 ? ::open(fd3->c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644) : -1;
+  const int in = ::open(input.c_str(), O_RDONLY | O_CLOEXEC);
+  pid_ = ::fork();
+  if (pid_ == 0) {
+    ::dup2(in, 0);
+    ::dup2(out, 1);
+    ::dup2(out, 2);
+    if (extra == 3) ::fcntl(3, F_SETFD, 0);
+    else if (extra >= 0) ::dup2(extra, 3);
+    ::execve(args[0], args.data(), envp.data());
+    ::_exit(127);
+  }
+  for (int fd : {out, extra, in})
+    if (fd >= 0) ::close(fd);
+}
+
+Child::~Child() { stop(); }
+
+bool Child::running() {
+  if (status_ || pid_ <= 0) return false;
+  int raw = 0;
+  if (::waitpid(pid_, &raw, WNOHANG) == pid_) {
+    status_ = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
+    return false;
+  }
+  return true;
+}
+
+std::optional<int> Child::exitStatus() {
+  running();
+  return status_;
+}
+
+void Child::stop() {
+  if (!running()) return;
+  ::kill(pid_, SIGTERM);
+  for (int i = 0; i < 250 && running(); ++i) QThread::msleep(20);
+  if (running()) {
+    ::kill(pid_, SIGKILL);
+    int raw = 0;
+    ::waitpid(pid_, &raw, 0);
+    status_ = 128 + SIGKILL;
+  }
+}
+
+std::string Child::output() const { return readFile(log_); }
+
+// --- Xvfb -------------------------------------------------------------------
+
+Xvfb::Xvfb(const fs::path& scratch) {
+  const fs::path displayFile = scratch / "xvfb.display";
+  server_.emplace(std::vector<std::string>{"/usr/bin/Xvfb", "-displayfd", "3", "-nolisten", "tcp", "-screen", "0",
+                                           "800x600x24"},
+                  std::map<std::string, std::string>{}, scratch / "xvfb.log", displayFile);
+  // Xvfb writes the display number once it takes connections.
+  spinUntil([&] { return readFile(displayFile).find('\n') != std::string::npos || !server_->running(); }, 20000);
+  std::string number = readFile(displayFile);
+  if (number.find('\n') != std::string::npos) display_ = ":" + number.substr(0, number.find('\n'));
+}
+
+// --- StatusNotifierWatcher --------------------------------------------------
+
+StatusNotifierWatcher::StatusNotifierWatcher()
+    : bus_(QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("watcher"))) {
+  ok = bus_.registerObject(QStringLiteral("/StatusNotifierWatcher"), this,
+                           QDBusConnection::ExportAllSlots | QDBusConnection::ExportAllSignals |
+                               QDBusConnection::ExportAllProperties) &&
+       bus_.registerService(QStringLiteral("org.kde.StatusNotifierWatcher"));
+}
+
+StatusNotifierWatcher::~StatusNotifierWatcher() {
+  bus_.unregisterService(QStringLiteral("org.kde.StatusNotifierWatcher"));
+  QDBusConnection::disconnectFromBus(QStringLiteral("watcher"));
+}
+
+QStringList StatusNotifierWatcher::registeredItems() const {
+  QStringList out;
+  for (const Item& i : items) out << i.service + i.path;
+  return out;
+}
+
+// Items name themselves by bus name (object at /StatusNotifierItem) or by
+// object path (on the caller's connection).
+void StatusNotifierWatcher::RegisterStatusNotifierItem(const QString& serviceOrPath, const QDBusMessage& message) {
+  Item item = serviceOrPath.startsWith(QLatin1Char('/')) ? Item{message.service(), serviceOrPath}
+                                                         : Item{serviceOrPath, QStringLiteral("/StatusNotifierItem")};
+  items.push_back(item);
+  emit StatusNotifierItemRegistered(item.service + item.path);
+}
+
+// --- Reading the item ---------------------------------------------------------
+
+std::string colourName(unsigned r, unsigned g, unsigned b) {
+  if (r > 150 && g > 150 && b < 100) return "yellow";
+  if (r > g + 60 && r > b + 60) return "red";
+  if (g > r + 40 && g > b + 40) return "green";
+  return "?";
+}
+
+namespace {
+
+QDBusMessage call(const QString& service, const QString& path, const QString& interface, const QString& method,
+                  const QVariantList& args) {
+  QDBusMessage m = QDBusMessage::createMethodCall(service, path, interface, method);
+  m.setArguments(args);
+  // Waiting in an event loop: the watcher in this process may be asked
+  // something by the program while it answers us.
+  return QDBusConnection::sessionBus().call(m, QDBus::BlockWithGui, 10000);
+}
+
+MenuNode readNode(const QDBusArgument& arg) {
+  MenuNode node;
+  arg.beginStructure();
+  arg >> node.id >> node.properties;
+  arg.beginArray();
+  while (!arg.atEnd()) {
+    QDBusVariant child;
+    arg >> child;
+    node.children.push_back(readNode(child.variant().value<QDBusArgument>()));
+  }
+  arg.endArray();
+  arg.endStructure();
+  return node;
+}
+
+std::string shortcutText(const QVariant& value) {
+  const QDBusArgument arg = value.value<QDBusArgument>();
+  std::string text;
+  arg.beginArray();
+  while (!arg.atEnd()) {
+    QStringList keys;
+    arg >> keys;
+    text += (text.empty() ? "" : ", ") + keys.join(QLatin1Char('+')).toStdString();
+  }
+  arg.endArray();
+  return text;
+}
+
+std::string imageColour(const QImage& image) {
+  if (image.isNull()) return "none";
+  QColor c = image.pixelColor(image.width() / 2, image.height() / 2);
+  return colourName(c.red(), c.green(), c.blue());
+}
+
+// The label without its leading em spaces, and how many there were.
+std::pair<std::string, int> splitIndent(const QString& label) {
+  int n = 0;
+  while (n < label.size() && label[n] == QChar(0x2003)) ++n;
+  return {label.mid(n).toStdString(), n};
+}
+
+}  // namespace
+
+QVariant PanelItem::property(const QString& name) const {
+  QDBusMessage reply = call(service_, path_, QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"),
+                            {QStringLiteral("org.kde.StatusNotifierItem"), name});
+  if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) return {};
+  return reply.arguments()[0].value<QDBusVariant>().variant();
+}
+
+std::string PanelItem::iconColour() const {
+  const QDBusArgument pixmaps = property(QStringLiteral("IconPixmap")).value<QDBusArgument>();
+  // The smallest picture: the size the monitor asked for.
+  int bestWidth = 0, bestHeight = 0;
+  QByteArray best;
+  pixmaps.beginArray();
+  while (!pixmaps.atEnd()) {
+    int w = 0, h = 0;
+    QByteArray data;
+    pixmaps.beginStructure();
+    pixmaps >> w >> h >> data;
+    pixmaps.endStructure();
+    if (best.isEmpty() || w < bestWidth) bestWidth = w, bestHeight = h, best = data;
+  }
+  pixmaps.endArray();
+  if (best.size() < bestWidth * bestHeight * 4 || bestWidth == 0) return "none";
+  // ARGB32 in network byte order.
+  const int at = ((bestHeight / 2) * bestWidth + bestWidth / 2) * 4;
+  auto byte = [&](int i) { return static_cast<unsigned>(static_cast<unsigned char>(best[at + i])); };
+  return colourName(byte(1), byte(2), byte(3));
+}
+
+MenuNode PanelItem::layout() const {
+  const QString menuPath = property(QStringLiteral("Menu")).value<QDBusObjectPath>().path();
+  if (menuPath.isEmpty()) return {};
+  QDBusMessage reply = call(service_, menuPath, QStringLiteral("com.canonical.dbusmenu"), QStringLiteral("GetLayout"),
+                            {0, -1, QStringList()});
+  if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().size() < 2) return {};
+  return readNode(reply.arguments()[1].value<QDBusArgument>());
+}
+
+std::vector<std::string> PanelItem::menu() const { return dumpMenu(layout()); }
+
+bool PanelItem::click(const std::string& label) const {
+  const QString menuPath = property(QStringLiteral("Menu")).value<QDBusObjectPath>().path();
+  for (const MenuNode& item : layout().children) {
+    if (splitIndent(item.properties.value(QStringLiteral("label")).toString()).first != label) continue;
+    QDBusMessage reply =
+        call(service_, menuPath, QStringLiteral("com.canonical.dbusmenu"), QStringLiteral("Event"),
+             {item.id, QStringLiteral("clicked"), QVariant::fromValue(QDBusVariant(QVariant(0))), 0u});
+    return reply.type() == QDBusMessage::ReplyMessage;
+  }
+  return false;
+}
+
+std::vector<std::string> dumpMenu(const MenuNode& menu) {
+  std::vector<std::string> out;
+  for (const MenuNode& item : menu.children) {
+    const QVariantMap& p = item.properties;
+    if (!p.value(QStringLiteral("visible"), true).toBool()) continue;
+    if (p.value(QStringLiteral("type")).toString() == QLatin1String("separator")) {
+      out.push_back("---");
+      continue;
+    }
+    auto [label, indent] = splitIndent(p.value(QStringLiteral("label")).toString());
+    std::string line = label;
+    if (p.contains(QStringLiteral("shortcut"))) line += " [" + shortcutText(p.value(QStringLiteral("shortcut"))) + "]";
+    if (!p.value(QStringLiteral("enabled"), true).toBool()) line += " (disabled)";
+    if (indent) line += " indent=" + std::to_string(indent);
+    if (p.contains(QStringLiteral("icon-data")))
+      line += " icon=" + imageColour(QImage::fromData(p.value(QStringLiteral("icon-data")).toByteArray()));
+    if (p.value(QStringLiteral("children-display")).toString() == QLatin1String("submenu")) {
+      line += " {";
+      std::vector<std::string> sub = dumpMenu(item);
+      for (size_t s = 0; s < sub.size(); ++s) line += (s ? ", " : "") + sub[s];
+      line += "}";
+    }
+    out.push_back(line);
+  }
+  return out;
+}
+
+void syncWithProcess(pid_t pid) {
+  QDBusConnectionInterface* bus = QDBusConnection::sessionBus().interface();
+  const QStringList names = bus->registeredServiceNames().value();
+  for (const QString& name : names) {
+    if (!name.startsWith(QLatin1Char(':')) || bus->servicePid(name).value() != static_cast<uint>(pid)) continue;
+    call(name, QStringLiteral("/"), QStringLiteral("org.freedesktop.DBus.Peer"), QStringLiteral("Ping"), {});
+  }
+}
+
+// --- Mail server and keyring --------------------------------------------------
+
+SmtpSink::SmtpSink(const fs::path& folder, const std::string& user, const std::string& password) : folder_(folder) {
+  fs::create_directories(folder);
+  std::vector<std::string> argv{"/usr/bin/python3", (sourceDir() / "tests/tray/smtp_sink.py").string(),
+                                folder.string()};
+  if (!user.empty()) argv.insert(argv.end(), {user, password});
+  const fs::path portFile = folder.parent_path() / (folder.filename().string() + ".port");
+  server_.emplace(argv, std::map<std::string, std::string>{}, folder.parent_path() / "smtp.log", portFile);
+  spinUntil([&] { return readFile(portFile).find('\n') != std::string::npos || !server_->running(); }, 20000);
+  const std::string text = readFile(portFile);
+  if (text.find('\n') != std::string::npos) port_ = std::stoi(text);
+}
+
+std::vector<std::string> SmtpSink::messages() const {
+  std::vector<std::pair<int, fs::path>> files;
+  static const std::regex name("message-([0-9]+)\\.eml");
+  for (const auto& entry : fs::directory_iterator(folder_)) {
+    std::smatch m;
+    const std::string file = entry.path().filename().string();
+    if (std::regex_match(file, m, name)) files.emplace_back(std::stoi(m[1]), entry.path());
+  }
+  std::sort(files.begin(), files.end());
+  std::vector<std::string> out;
+  for (const auto& [n, path] : files) out.push_back(readFile(path));
+  return out;
+}
+
+Keyring::Keyring(const fs::path& scratch) {
+  for (const char* dir : {"keyring-home", "keyring-data", "keyring-runtime"}) fs::create_directories(scratch / dir);
+  fs::permissions(scratch / "keyring-runtime", fs::perms::owner_all);
+  std::ofstream(scratch / "keyring-password") << "keyring password";
+  daemon_.emplace(std::vector<std::string>{"/usr/bin/gnome-keyring-daemon", "--foreground", "--unlock",
+                                           "--components=secrets"},
+                  std::map<std::string, std::string>{{"HOME", (scratch / "keyring-home").string()},
+                                                     {"XDG_DATA_HOME", (scratch / "keyring-data").string()},
+                                                     {"XDG_RUNTIME_DIR", (scratch / "keyring-runtime").string()}},
+                  scratch / "keyring.log", std::nullopt, scratch / "keyring-password");
+  auto* bus = QDBusConnection::sessionBus().interface();
+  ok_ = spinUntil([&] { return bus->isServiceRegistered(QStringLiteral("org.freedesktop.secrets")).value(); }, 20000);
+}
+
+bool Keyring::storeGeneric(const std::string& service, const std::string& account, const std::string& password) {
+  auto r = testing_support::runProcess(
+      {"/usr/bin/secret-tool", "store", "--label=Tarvel (SMTP)", "service", service, "account", account}, password);
+  return r.status == 0;
+}
+
+// --- Simulated machines -------------------------------------------------------
+
+namespace {
+
+std::string quote(const std::string& s) {
+  std::string q = "'";
+  for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return q + "'";
+}
+
+fs::path descriptionFile(const std::string& name) {
+  for (const char* folder : {"resources/simulated-drives", "tests/drives"})
+    if (fs::exists(sourceDir() / folder / (name + ".drive"))) return sourceDir() / folder / (name + ".drive");
+  return {};
+}
+
+void append(const fs::path& file, const std::string& text) { std::ofstream(file, std::ios::app) << text; }
+
+}  // namespace
+
+fs::path makeTrayMachine(const fs::path& scratch, const std::string& name, const std::string& devices,
+                         const std::string& mounts, const std::string& drives) {
+  const fs::path description = scratch / (name + "-description");
+  fs::create_directories(description);
+  std::ofstream(description / "devices") << devices;
+  std::ofstream(description / "mounts") << mounts;
+  std::ofstream(description / "drives") << drives;
+  const fs::path built = buildDir() / "Tarvel Menu Item.app";
+  const fs::path machine = scratch / (name + ".app");
+  const std::string command = quote((sourceDir() / "tests/simulated-machine/make-machine.sh").string()) + " " +
+                              quote(description.string()) + " " + quote(machine.string()) + " " +
+                              quote((built / "Contents/MacOS/tarvel").string()) + " " +
+                              quote((buildDir() / "tools/fakedrive/tarvel-fakedrive").string());
+  if (std::system(command.c_str()) != 0) return {};
+
+  // A hard link or a copy: /proc/self/exe must name the machine's bundle.
+  const fs::path macos = machine / "Contents/MacOS";
+  std::error_code ec;
+  fs::create_hard_link(built / "Contents/MacOS/tarvel-menu-item", macos / "tarvel-menu-item", ec);
+  if (ec) fs::copy_file(built / "Contents/MacOS/tarvel-menu-item", macos / "tarvel-menu-item");
+  fs::copy(built / "Contents/Resources", machine / "Contents/Resources", fs::copy_options::recursive);
+  std::ofstream(macos / "sendEmail") << "#!/bin/sh\n"
+                                        "# Records its arguments, then hands them to the real sendEmail.\n"
+                                        "dir=\"$(dirname \"$0\")/../..\"\n"
+                                        "for a in \"$@\"; do printf '%s\\0' \"$a\"; done > \"$dir/mail-args-$$\"\n"
+                                        "exec /usr/bin/sendEmail \"$@\"\n";
+  fs::permissions(macos / "sendEmail", fs::perms::owner_all, fs::perm_options::add);
+  return machine;
+}
+
+void attachDisk(const fs::path& machine, const std::string& devices, const std::string& mountLines,
+                const std::string& device, const std::string& description) {
+  const std::string trace = (machine / "Contents/MacOS/traces" / (fs::path(device).filename().string() + ".trdr"));
+  const std::string command = quote((buildDir() / "tools/fakedrive/tarvel-fakedrive").string()) + " -o " +
+                              quote(trace) + " " + quote(descriptionFile(description).string());
+  if (std::system(command.c_str()) != 0) return;
+  append(machine / "listings/devices", devices);
+  append(machine / "listings/mounts", mountLines);
+}
+
+std::vector<std::vector<std::string>> mailToolCalls(const fs::path& machine) {
+  std::vector<std::pair<fs::file_time_type, fs::path>> files;
+  for (const auto& entry : fs::directory_iterator(machine))
+    if (entry.path().filename().string().starts_with("mail-args-")) files.emplace_back(entry.last_write_time(), entry.path());
+  std::sort(files.begin(), files.end());
+  std::vector<std::vector<std::string>> calls;
+  for (const auto& [time, path] : files) {
+    std::vector<std::string> args;
+    const std::string all = readFile(path);
+    for (size_t at = 0, end; (end = all.find('\0', at)) != std::string::npos; at = end + 1)
+      args.push_back(all.substr(at, end - at));
+    calls.push_back(args);
+  }
+  return calls;
+}
+
+}  // namespace tray_test

@@ -1,0 +1,326 @@
+// The tray program's parts without a desktop: the menu mirroring, timers,
+// finding the main application, the notice about unreadable drives, and
+// the command line.
+#include <gtest/gtest.h>
+
+#include <QtCore/QCoreApplication>
+#include <QtWidgets/QMenu>
+
+#include <cstdlib>
+#include <fstream>
+
+#include "app/tray/TrayDriveSource.h"
+#include "app/tray/TrayOptions.h"
+#include "platform/desktop/ApplicationLauncher.h"
+#include "platform/desktop/QtTimers.h"
+#include "platform/desktop/TrayStatusItem.h"
+#include "tests/support/TestPlatform.h"
+#include "tests/tray/PanelHarness.h"
+
+namespace fs = std::filesystem;
+using platform::desktop::ResourceImages;
+using tray_test::spinUntil;
+
+namespace {
+
+const std::string kResources = std::string(TARVEL_BUNDLE_DIR) + "/Contents/Resources";
+
+// One line per action, in the style of the panel tests' menu dump.
+std::vector<std::string> dumpQMenu(const QMenu& menu) {
+  std::vector<std::string> out;
+  for (const QAction* a : menu.actions()) {
+    if (a->isSeparator()) {
+      out.push_back("---");
+      continue;
+    }
+    std::string line = a->text().toStdString();
+    if (!a->shortcut().isEmpty()) line += " [" + a->shortcut().toString().toStdString() + "]";
+    if (!a->isEnabled()) line += " (disabled)";
+    if (!a->icon().isNull()) line += " icon" + std::to_string(a->icon().availableSizes().front().width());
+    if (a->menu()) {
+      line += " {";
+      std::vector<std::string> sub = dumpQMenu(*a->menu());
+      for (size_t i = 0; i < sub.size(); ++i) line += (i ? ", " : "") + sub[i];
+      line += "}";
+    }
+    out.push_back(line);
+  }
+  return out;
+}
+
+// A menu as the controller builds it after a check of two drives.
+Menu checkedMenu() {
+  Menu menu;
+  menu.addItem(MenuItem::separatorItem());
+  menu.addItemWithTitle("Last Updated: 1/2/25, 9:41 AM", MenuAction::None, "").setEnabled(false);
+  menu.addItem(MenuItem::separatorItem());
+  menu.addItemWithTitle("Update Drives", MenuAction::UpdateDrives, "");
+  menu.addItemWithTitle("Quit", MenuAction::Quit, "q");
+  menu.setAutoenablesItems(false);
+  MenuItem& disk = menu.insertItemWithTitle("disk1", MenuAction::None, "", 0);
+  Menu parts("disk1");
+  parts.setAutoenablesItems(false);
+  parts.addItemWithTitle("Photos & Films", MenuAction::None, "").setEnabled(false);
+  parts.addItemWithTitle("/", MenuAction::None, "").setEnabled(false);
+  menu.setSubmenu(parts, disk);
+  disk.setImage("Tarvel Red", 32);
+  MenuItem& status = menu.insertItemWithTitle("Overall Status: FAILED!", MenuAction::None, "", 1);
+  status.setIndentationLevel(3);
+  status.setEnabled(false);
+  return menu;
+}
+
+}  // namespace
+
+TEST(TrayMenu, MirrorsTheModelWithNoticeIndentAndSubmenus) {
+  ResourceImages images(kResources, nullptr);
+  QMenu target;
+  const Menu model = checkedMenu();
+  const std::vector<std::string> expected = {
+      "Cannot read sdb (disabled)",
+      "disk1 icon32 {Photos && Films (disabled), / (disabled)}",
+      "\u2003\u2003\u2003Overall Status: FAILED! (disabled)",
+      "---",
+      "Last Updated: 1/2/25, 9:41 AM (disabled)",
+      "---",
+      "Update Drives",
+      "Quit [Ctrl+Q]",
+  };
+  platform::desktop::mirrorMenu(model, {"Cannot read sdb"}, target, images, nullptr);
+  EXPECT_EQ(dumpQMenu(target), expected);
+  // Mirroring again replaces everything, submenus included.
+  platform::desktop::mirrorMenu(model, {"Cannot read sdb"}, target, images, nullptr);
+  QCoreApplication::processEvents();
+  EXPECT_EQ(dumpQMenu(target), expected);
+  EXPECT_EQ(target.findChildren<QMenu*>().size(), 1);
+
+  // Before the first check the model enables only items with an action.
+  Menu loaded;
+  loaded.addItemWithTitle("Error Scanning for Drives", MenuAction::None, "");
+  loaded.addItemWithTitle("Rescan For Drives", MenuAction::ScanForDrives, "");
+  platform::desktop::mirrorMenu(loaded, {}, target, images, nullptr);
+  EXPECT_EQ(dumpQMenu(target), (std::vector<std::string>{"Error Scanning for Drives (disabled)", "Rescan For Drives"}));
+}
+
+TEST(TrayMenu, ChosenItemsReachTheControllerAfterTheClick) {
+  ResourceImages images(kResources, nullptr);
+  QMenu target;
+  Menu model = checkedMenu();
+  std::vector<MenuAction> performed;
+  platform::desktop::ActionHandler perform = [&](MenuAction a) {
+    performed.push_back(a);
+    // What a check does: the menu is rebuilt under the item just chosen.
+    platform::desktop::mirrorMenu(model, {}, target, images, perform);
+  };
+  platform::desktop::mirrorMenu(model, {}, target, images, perform);
+  for (QAction* a : target.actions())
+    if (a->text() == "Update Drives") a->trigger();
+  EXPECT_TRUE(performed.empty()) << "ran inside the click";
+  ASSERT_TRUE(spinUntil([&] { return performed.size() == 1; }));
+  EXPECT_EQ(performed[0], MenuAction::UpdateDrives);
+
+  // Items without an action do nothing when chosen.
+  target.actions()[0]->trigger();
+  QCoreApplication::processEvents();
+  EXPECT_EQ(performed.size(), 1u);
+}
+
+TEST(TrayMenu, LabelsKeepAmpersandsAndShowIndentation) {
+  const std::tuple<std::string, int, QString> cases[] = {
+      {"Tom & Jerry", 0, "Tom && Jerry"},
+      {"Overall Status: Passed", 3, "\u2003\u2003\u2003Overall Status: Passed"},
+      {"", 1, "\u2003"},
+      {"x", -1, "x"},
+  };
+  for (const auto& [title, level, label] : cases)
+    EXPECT_EQ(platform::desktop::menuItemLabel(title, level), label) << title;
+}
+
+TEST(TrayMenu, ImagesByNameAtTheirSizeAndMissingOnesLoggedOnce) {
+  platform::memory::MemoryLog log;
+  ResourceImages images(kResources, &log);
+  QIcon green = images.icon("Tarvel Green", 18);
+  ASSERT_FALSE(green.isNull());
+  EXPECT_EQ(green.availableSizes().front(), QSize(18, 18));
+  EXPECT_TRUE(images.icon("Tarvel Purple", 18).isNull());
+  EXPECT_TRUE(images.icon("Tarvel Purple", 32).isNull());
+  ASSERT_EQ(log.lines().size(), 1u);
+  EXPECT_NE(log.lines()[0].find("Tarvel Purple.png"), std::string::npos);
+}
+
+TEST(TrayTimers, RepeatAfterAFullPeriodUntilInvalidatedEvenFromTheirOwnTick) {
+  platform::desktop::QtTimerService timers;
+  int ticks = 0;
+  TimerService::Handle handle = 0;
+  handle = timers.scheduleRepeating(0.05, [&] {
+    if (++ticks == 3) timers.invalidate(handle);
+  });
+  QCoreApplication::processEvents();
+  EXPECT_EQ(ticks, 0) << "the first tick comes one period later";
+  ASSERT_TRUE(spinUntil([&] { return ticks == 3; }));
+  EXPECT_EQ(timers.count(), 0u);
+  // No fourth tick once invalidated: wait for a tick of a second timer
+  // scheduled afterwards with the same period.
+  bool later = false;
+  TimerService::Handle other = timers.scheduleRepeating(0.05, [&] { later = true; });
+  ASSERT_TRUE(spinUntil([&] { return later; }));
+  timers.invalidate(other);
+  timers.invalidate(other);  // twice is harmless
+  EXPECT_EQ(ticks, 3);
+}
+
+TEST(TrayLaunch, DesktopEntryCommands) {
+  using platform::desktop::LaunchCommand;
+  struct Case {
+    const char* name;
+    std::string entry;
+    std::optional<LaunchCommand> command;
+  };
+  const Case cases[] = {
+      {"field codes dropped", "[Desktop Entry]\nName=Tarvel\nExec=Tarvel %U\n", LaunchCommand{{"Tarvel"}, ""}},
+      {"quoting and %%",
+       "[Desktop Entry]\nExec=\"/opt/My Apps/tarvel\" --say \"a \\\\\"b\\\\\" \\\\$c\" 100%% x%fy\nPath=/tmp\n",
+       LaunchCommand{{"/opt/My Apps/tarvel", "--say", "a \"b\" $c", "100%", "xy"}, "/tmp"}},
+      {"string escapes", "[Desktop Entry]\nExec=tarvel\\s--start\n", LaunchCommand{{"tarvel", "--start"}, ""}},
+      {"other groups ignored",
+       "[Desktop Action New]\nExec=wrong\n[Desktop Entry]\nExec = right\n[Desktop Action Old]\nExec=wrong too\n",
+       LaunchCommand{{"right"}, ""}},
+      {"hidden", "[Desktop Entry]\nExec=Tarvel\nHidden=true\n", std::nullopt},
+      {"no Exec", "[Desktop Entry]\nName=Tarvel\n", std::nullopt},
+      {"Exec only elsewhere", "[Desktop Action X]\nExec=Tarvel\n", std::nullopt},
+      {"TryExec missing", "[Desktop Entry]\nTryExec=/nonexistent/Tarvel\nExec=Tarvel\n", std::nullopt},
+      {"TryExec present", "[Desktop Entry]\nTryExec=/bin/sh\nExec=/bin/sh -c true\n",
+       LaunchCommand{{"/bin/sh", "-c", "true"}, ""}},
+      {"only field codes", "[Desktop Entry]\nExec=%U\n", std::nullopt},
+  };
+  for (const auto& c : cases) EXPECT_EQ(platform::desktop::desktopEntryCommand(c.entry), c.command) << c.name;
+}
+
+namespace {
+
+// Sets environment variables for one test and puts the old values back.
+class EnvironmentScope {
+ public:
+  explicit EnvironmentScope(const std::map<std::string, std::string>& values) {
+    for (const auto& [key, value] : values) {
+      if (const char* old = std::getenv(key.c_str())) saved_[key] = old;
+      else saved_[key] = std::nullopt;
+      setenv(key.c_str(), value.c_str(), 1);
+    }
+  }
+  ~EnvironmentScope() {
+    for (const auto& [key, value] : saved_) {
+      if (value) setenv(key.c_str(), value->c_str(), 1);
+      else unsetenv(key.c_str());
+    }
+  }
+
+ private:
+  std::map<std::string, std::optional<std::string>> saved_;
+};
+
+}  // namespace
+
+TEST(TrayLaunch, FindsTheEntryFolderByFolderThenThePath) {
+  testing_support::ScratchDir scratch;
+  scratch.write("bin/Tarvel", "#!/bin/sh\n", true);
+  EnvironmentScope env({{"XDG_DATA_HOME", (scratch.path() / "home").string()},
+                        {"XDG_DATA_DIRS", (scratch.path() / "sys1").string() + ":relative:" +
+                                              (scratch.path() / "sys2").string()},
+                        {"PATH", (scratch.path() / "bin").string() + ":/usr/bin:/bin"}});
+  using platform::desktop::findApplication;
+  const std::vector<std::string> ids{"Tarvel", "tarvel", "org.tarvel.Tarvel"};
+
+  ASSERT_TRUE(findApplication(ids, "Tarvel"));
+  EXPECT_EQ(findApplication(ids, "Tarvel")->arguments, std::vector<std::string>{(scratch.path() / "bin/Tarvel").string()});
+  EXPECT_FALSE(findApplication(ids, "NoSuchProgram"));
+
+  scratch.write("sys2/applications/tarvel.desktop", "[Desktop Entry]\nExec=from-sys2\n");
+  EXPECT_EQ(findApplication(ids, "Tarvel")->arguments[0], "from-sys2");
+  scratch.write("sys1/applications/org.tarvel.Tarvel.desktop", "[Desktop Entry]\nExec=from-sys1\n");
+  EXPECT_EQ(findApplication(ids, "Tarvel")->arguments[0], "from-sys1");
+  // The user's own entry comes first; one that hides the application falls
+  // through to the next folder.
+  scratch.write("home/applications/Tarvel.desktop", "[Desktop Entry]\nExec=from-home\n");
+  EXPECT_EQ(findApplication(ids, "Tarvel")->arguments[0], "from-home");
+  scratch.write("home/applications/Tarvel.desktop", "[Desktop Entry]\nExec=from-home\nHidden=true\n");
+  EXPECT_EQ(findApplication(ids, "Tarvel")->arguments[0], "from-sys1");
+
+  EXPECT_EQ(platform::desktop::applicationFolders(),
+            (std::vector<std::string>{(scratch.path() / "home/applications").string(),
+                                      (scratch.path() / "sys1/applications").string(),
+                                      (scratch.path() / "sys2/applications").string()}));
+}
+
+TEST(TrayOptions, Arguments) {
+  struct Case {
+    std::vector<std::string> args;
+    std::optional<std::string> listings;
+    bool verbose;
+    std::optional<std::string> error;
+  };
+  const Case cases[] = {
+      {{}, std::nullopt, false, std::nullopt},
+      {{"--listings", "/m/listings", "-v"}, "/m/listings", true, std::nullopt},
+      {{"--listings=/x", "--verbose"}, "/x", true, std::nullopt},
+      {{"--listings"}, std::nullopt, false, "--listings needs a FOLDER"},
+      {{"--listings="}, "", false, "--listings needs a FOLDER"},
+      {{"--frobnicate"}, std::nullopt, false, "unknown argument --frobnicate"},
+      {{"extra"}, std::nullopt, false, "unknown argument extra"},
+  };
+  for (const auto& c : cases) {
+    tray::TrayOptions o = tray::parseTrayOptions(c.args);
+    EXPECT_EQ(o.listingsFolder, c.listings);
+    EXPECT_EQ(o.verbose, c.verbose);
+    EXPECT_EQ(o.error, c.error);
+  }
+}
+
+class TrayAccessNotice : public testing_support::PlatformTest {};
+
+TEST_F(TrayAccessNotice, SaysWhyNoDriveCouldBeRead) {
+  EXPECT_EQ(tray::accessNotice(false, {}), std::vector<std::string>{});
+  EXPECT_EQ(tray::accessNotice(false, {"sda", "nvme0n1"}),
+            (std::vector<std::string>{"Cannot read sda, nvme0n1: smartctl was denied access",
+                                      "Install Tarvel with: sudo cmake --install build"}));
+  EXPECT_EQ(tray::accessNotice(true, {"sda"}),
+            std::vector<std::string>{"Cannot read the drives: smartctl is missing"});
+}
+
+TEST_F(TrayAccessNotice, DrivesClosedToSmartctlAreNamedInTheMenuAndTheLog) {
+  const fs::path fakedrive = testing_support::buildDir() / "tools/fakedrive/tarvel-fakedrive";
+  if (!fs::exists(fakedrive)) GTEST_SKIP() << "tarvel-fakedrive is not built";
+  const fs::path machine = tray_test::makeTrayMachine(
+      scratch.path(), "closed", "sda\nsda1\nsdb\nsdc\n",
+      "Filesystem 1K-blocks Used Available Use% Mounted on\n/dev/sda1 100 10 90 10% /\n",
+      "/dev/sda !Permission denied\n/dev/sdb healthy-ssd\n/dev/sdc !Operation not permitted\n");
+  ASSERT_FALSE(machine.empty());
+  mem.platform.bundle.bundlePath = machine.string();
+  mem.platform.bundle.executableFolder = (machine / "Contents/MacOS").string();
+  platform::install(mem.platform);
+
+  std::vector<std::vector<std::string>> shown;
+  NamingProfile naming = linuxNaming();
+  naming.lsPath = (machine / "listings/ls").string();
+  naming.dfPath = (machine / "listings/df").string();
+  tray::TrayDriveSource source(naming, [&](std::vector<std::string> lines) { shown.push_back(lines); });
+
+  ASSERT_TRUE(source.scanForDrives());
+  EXPECT_EQ(shown, std::vector<std::vector<std::string>>{{}});
+  source.updateDrives();
+  ASSERT_EQ(shown.size(), 2u);
+  EXPECT_EQ(shown[1], (std::vector<std::string>{"Cannot read sda, sdc: smartctl was denied access",
+                                                "Install Tarvel with: sudo cmake --install build"}));
+  ASSERT_EQ(source.getDrives().size(), 1u);
+  EXPECT_EQ(source.getDrives()[0].driveLocation(), "/dev/sdb");
+  EXPECT_TRUE(mem.log->contains("smartctl was not allowed to open the drive: /dev/sda: Smartctl open device: "
+                                "/dev/sda failed: Permission denied; /dev/sdc: "));
+  EXPECT_TRUE(mem.log->contains("sudo cmake --install build"));
+
+  // Without smartctl nothing can be read, whatever the drives.
+  fs::remove(machine / "Contents/MacOS/smartctl");
+  ASSERT_TRUE(source.scanForDrives());
+  source.updateDrives();
+  EXPECT_EQ(shown.back(), std::vector<std::string>{"Cannot read the drives: smartctl is missing"});
+  EXPECT_TRUE(mem.log->contains("smartctl is missing: there is no "));
+}

@@ -1,0 +1,13 @@
+// The tray tests run in one QApplication on the offscreen platform: the
+// adapter's menus need widgets, while the tray program under test gets an
+// X server of its own.
+#include <gtest/gtest.h>
+
+#include <QtWidgets/QApplication>
+
+int main(int argc, char** argv) {
+  ::testing::InitGoogleTest(&argc, argv);
+  qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  return RUN_ALL_TESTS();
+}

@@ -1,8 +1,13 @@
 #include "platform/desktop/QtTimers.h"
 
+#include <QtCore/QPointer>
+
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <string>
+
+#include "platform/desktop/MessageBoxAlerts.h"
 
 namespace platform::desktop {
 
@@ -13,7 +18,14 @@ TimerService::Handle QtTimerService::scheduleRepeating(double seconds, std::func
   // bundle the wake-up with others.
   timer->setTimerType(seconds >= 2 ? Qt::VeryCoarseTimer : Qt::CoarseTimer);
   timer->setInterval(static_cast<int>(ms));
-  QObject::connect(timer.get(), &QTimer::timeout, timer.get(), std::move(tick));
+  QObject::connect(timer.get(), &QTimer::timeout, timer.get(),
+                   [key = "timer " + std::to_string(next_), self = QPointer<QTimer>(timer.get()), tick = std::move(tick)] {
+                     // A tick held back by an alert is dropped when the timer
+                     // was stopped meanwhile.
+                     runWhenNoAlert(key, [self, tick] {
+                       if (self && self->isActive()) tick();
+                     });
+                   });
   timer->start();
   timers_[next_] = std::move(timer);
   return next_++;

@@ -1,4 +1,5 @@
-// Repeating timers on the Qt event loop for the tray monitor.
+// Repeating timers on the Qt event loop for the tray monitor. A tick that
+// comes while an alert is open waits for it to close (runWhenNoAlert).
 #pragma once
 
 #include <QtCore/QTimer>

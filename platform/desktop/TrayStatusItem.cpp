@@ -7,6 +7,8 @@
 
 #include <filesystem>
 
+#include "platform/desktop/MessageBoxAlerts.h"
+
 namespace platform::desktop {
 
 // QMenu draws every image at the style's small-icon size (16 pixels); the
@@ -75,8 +77,12 @@ void addItems(const Menu& model, QMenu& target, ResourceImages& images, const Ac
       // Queued: the action may rebuild this very menu, which must not
       // happen while the menu is still delivering the click.
       QObject::connect(action, &QAction::triggered, action, [perform, chosen] {
-        QMetaObject::invokeMethod(QCoreApplication::instance(), [perform, chosen] { perform(chosen); },
-                                  Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(),
+            [perform, chosen] {
+              runWhenNoAlert("menu " + std::to_string(static_cast<int>(chosen)), [perform, chosen] { perform(chosen); });
+            },
+            Qt::QueuedConnection);
       });
     }
   }
@@ -109,7 +115,7 @@ TrayStatusItem::TrayStatusItem(ResourceImages& images, ActionHandler perform)
   });
 }
 
-TrayStatusItem::~TrayStatusItem() { tray_.setContextMenu(nullptr); }
+TrayStatusItem::~TrayStatusItem() = default;
 
 void TrayStatusItem::setImage(const std::string& resourceName, int size) {
   tray_.setIcon(images_.icon(resourceName, size));

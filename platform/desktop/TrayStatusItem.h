@@ -50,7 +50,8 @@ using ActionHandler = std::function<void(MenuAction)>;
 // separators, enabled states as the model's menu decides them, submenus,
 // images, key equivalents as Ctrl shortcuts. Choosing an item with an
 // action calls `perform` from the event loop afterwards, never from inside
-// the click, so the menu may be rebuilt by what the action does.
+// the click, so the menu may be rebuilt by what the action does; while an
+// alert is open, only after it has closed (see runWhenNoAlert).
 void mirrorMenu(const Menu& model, const std::vector<std::string>& notice, QMenu& target, ResourceImages& images,
                 const ActionHandler& perform);
 

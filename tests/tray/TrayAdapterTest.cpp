@@ -4,7 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <QtCore/QCoreApplication>
+#include <QtCore/QTimer>
+#include <QtWidgets/QApplication>
 #include <QtWidgets/QMenu>
+#include <QtWidgets/QMessageBox>
+#include <QtWidgets/QPushButton>
 
 #include <cstdlib>
 #include <fstream>
@@ -12,6 +16,7 @@
 #include "app/tray/TrayDriveSource.h"
 #include "app/tray/TrayOptions.h"
 #include "platform/desktop/ApplicationLauncher.h"
+#include "platform/desktop/MessageBoxAlerts.h"
 #include "platform/desktop/QtTimers.h"
 #include "platform/desktop/TrayStatusItem.h"
 #include "tests/support/TestPlatform.h"
@@ -167,6 +172,45 @@ TEST(TrayTimers, RepeatAfterAFullPeriodUntilInvalidatedEvenFromTheirOwnTick) {
   timers.invalidate(other);
   timers.invalidate(other);  // twice is harmless
   EXPECT_EQ(ticks, 3);
+}
+
+TEST(TrayAlerts, TicksAndMenuChoicesWaitUntilTheAlertHasClosed) {
+  platform::desktop::QtTimerService timers;
+  ResourceImages images(kResources, nullptr);
+  QMenu target;
+  std::vector<MenuAction> performed;
+  platform::desktop::mirrorMenu(checkedMenu(), {}, target, images,
+                                [&](MenuAction a) { performed.push_back(a); });
+  QAction* update = nullptr;
+  for (QAction* a : target.actions())
+    if (a->text() == "Update Drives") update = a;
+  ASSERT_TRUE(update);
+
+  int ticks = 0, ticksWhileOpen = -1;
+  size_t performedWhileOpen = 99;
+  // Inside the alert's own event loop: two clicks and a few timer periods,
+  // then the user presses the button.
+  QTimer::singleShot(0, [&] {
+    update->trigger();
+    update->trigger();
+    QTimer::singleShot(150, [&] {
+      ticksWhileOpen = ticks;
+      performedWhileOpen = performed.size();
+      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+      ASSERT_TRUE(box);
+      box->buttons().front()->click();
+    });
+  });
+  timers.scheduleRepeating(0.02, [&] { ++ticks; });
+  platform::desktop::MessageBoxAlerts().showCritical("An Error Occurred", "Details", "OK");
+  EXPECT_FALSE(platform::desktop::isAlertOpen());
+  EXPECT_EQ(ticksWhileOpen, 0);
+  EXPECT_EQ(performedWhileOpen, 0u);
+  EXPECT_TRUE(performed.empty()) << "ran inside the code that showed the alert";
+  // Then one held tick and one check for both clicks.
+  ASSERT_TRUE(spinUntil([&] { return !performed.empty() && ticks > 0; }));
+  QCoreApplication::processEvents();
+  EXPECT_EQ(performed, std::vector<MenuAction>{MenuAction::UpdateDrives});
 }
 
 TEST(TrayLaunch, DesktopEntryCommands) {

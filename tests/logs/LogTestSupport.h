@@ -29,6 +29,8 @@ class DriveStepTest : public testing_support::PlatformTest {
         {"CustomErrorCountValue", 50},  {"RememberErrorCount", "NO"},     {"FailedTestIsNew", "NO"},
         {"DisplayTempInFahrenheit", "NO"},
     });
+    // Commands a test does not answer get an answer with nothing in it.
+    fake.defaultAnswer(testing_support::banner() + "=== START OF READ SMART DATA SECTION ===\n");
     drive.setBundlePath(fake.bundlePath());
     drive.setLocation(kDevice);
   }

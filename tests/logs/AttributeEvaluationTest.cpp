@@ -66,6 +66,8 @@ struct RuleCase {
   bool failedAssessment = false;
 };
 
+void PrintTo(const RuleCase& c, std::ostream* os) { *os << c.name; }
+
 class AttributeRules : public AttributeStep, public testing::WithParamInterface<RuleCase> {};
 
 TEST_P(AttributeRules, JudgeTheDrive) {

@@ -224,6 +224,8 @@ struct CountCase {
   bool failedAssessment = false;
 };
 
+void PrintTo(const CountCase& c, std::ostream* os) { *os << c.name; }
+
 class ErrorCountRule : public DriveStepTest, public testing::WithParamInterface<CountCase> {};
 
 TEST_P(ErrorCountRule, JudgesTheDrive) {

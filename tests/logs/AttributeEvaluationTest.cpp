@@ -153,6 +153,17 @@ const RuleCase kRuleCases[] = {
 INSTANTIATE_TEST_SUITE_P(Cases, AttributeRules, testing::ValuesIn(kRuleCases),
                          [](const testing::TestParamInfo<RuleCase>& info) { return std::string(info.param.name); });
 
+TEST_F(AttributeStep, CountsAreRememberedUnderTheSerialNumber) {
+  answer({"-i"}, "=== START OF INFORMATION SECTION ===\n"
+                 "Device Model:     WDC WD5000AAKX-00ERMA0\n"
+                 "Serial Number:    WD-WCC2EUA12345\n");
+  update(table({row(5, "Reallocated_Sector_Ct", kNever, "3"), row(198, "Offline_Uncorrectable", kNever, "1")}));
+  ASSERT_EQ(drive.driveSerialNumber(), "WD-WCC2EUA12345");
+  EXPECT_EQ(prefs().integerForKey("WD-WCC2EUA12345_LastReallocatedSectorCount"), 3);
+  EXPECT_EQ(prefs().integerForKey("WD-WCC2EUA12345_LastOfflineSectorCount"), 1);
+  EXPECT_FALSE(prefs().objectForKey(k5));
+}
+
 TEST_F(AttributeStep, DyingDiskFromItsWholeTable) {
   update(samples::kFailingWDAttributes);
   EXPECT_EQ(drive.driveAttributeCount(), 11);
@@ -260,7 +271,6 @@ TEST_F(AttributeStep, DebugMessages) {
 }
 
 TEST_F(AttributeStep, RevisionIsReadEvenWithoutTable) {
-  REQUIRE_FIELD_HELPERS();
   update(samples::kSeagateAttributes);
   EXPECT_EQ(drive.driveAttributeRevision(), 10);
   update("=== START OF READ SMART DATA SECTION ===\nSMART Attributes Data Structure revision number: 5\n");

@@ -203,7 +203,6 @@ TEST_F(DriveReport, DriveWithoutSmartSupport) {
 }
 
 TEST_F(DriveReport, WholeDrive) {
-  REQUIRE_FIELD_HELPERS();
   drive.addPartitionName("Data");
   answer({"-H"}, "=== START OF READ SMART DATA SECTION ===\n"
                  "SMART overall-health self-assessment test result: PASSED\n");

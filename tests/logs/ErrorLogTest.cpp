@@ -72,7 +72,6 @@ TEST_F(ErrorLogStep, FiveShownOfSixErrors) {
 }
 
 TEST_F(ErrorLogStep, NumbersTimesAndCount) {
-  REQUIRE_FIELD_HELPERS();
   parse(samples::kSixErrorsLog);
   EXPECT_EQ(drive.driveTotalErrors(), 6);
   EXPECT_EQ(drive.driveErrorLogVersion(), 1);
@@ -229,7 +228,6 @@ void PrintTo(const CountCase& c, std::ostream* os) { *os << c.name; }
 class ErrorCountRule : public DriveStepTest, public testing::WithParamInterface<CountCase> {};
 
 TEST_P(ErrorCountRule, JudgesTheDrive) {
-  REQUIRE_FIELD_HELPERS();
   const CountCase& c = GetParam();
   for (const auto& [key, value] : c.prefs) prefs().setObject(key, value);
   answer({"-H"}, std::string(kSection) + "SMART overall-health self-assessment test result: " +

@@ -1,6 +1,5 @@
-// Shared set-up of the log tests: a drive wired to a stand-in smartctl, the
-// registered defaults of the preferences the log rules read, and the field
-// helpers check (the steps read counts and revisions with them).
+// Shared set-up of the log tests: a drive wired to a stand-in smartctl and
+// the registered defaults of the preferences the log rules read.
 #pragma once
 
 #include <string>
@@ -10,12 +9,6 @@
 #include "tests/support/TestPlatform.h"
 
 namespace logs_test {
-
-// The engine's field helpers read the counts; while they are stubs, tests
-// that need a count skip instead of failing for the wrong reason.
-inline bool fieldHelpersReady() { return KRSMARTDrive::convertStringToInt(" 16 (x)", false) == 16; }
-#define REQUIRE_FIELD_HELPERS() \
-  if (!logs_test::fieldHelpersReady()) GTEST_SKIP() << "field helpers not implemented yet"
 
 inline constexpr const char* kDevice = "/dev/sdb";
 

@@ -14,7 +14,7 @@ using testing_support::sourceDir;
 
 const fs::path kSmartctl = "/usr/sbin/smartctl";
 
-class Replay : public testing_support::PlatformTest {
+class LogReplay : public testing_support::PlatformTest {
  protected:
   void SetUp() override {
     tool_ = buildDir() / "tools/fakedrive/tarvel-fakedrive";
@@ -66,7 +66,7 @@ class Replay : public testing_support::PlatformTest {
   fs::path tool_, bundle_;
 };
 
-TEST_F(Replay, DiskThatFailedItsAssessment) {
+TEST_F(LogReplay, DiskThatFailedItsAssessment) {
   KRSMARTDrive drive = replayed("resources/simulated-drives/failed-health.drive");
   drive.updateInfo();
   EXPECT_EQ(drive.driveHealth(), 3);
@@ -111,7 +111,7 @@ TEST_F(Replay, DiskThatFailedItsAssessment) {
             std::string::npos);
 }
 
-TEST_F(Replay, DiskWithGrowingDefects) {
+TEST_F(LogReplay, DiskWithGrowingDefects) {
   KRSMARTDrive drive = replayed("resources/simulated-drives/read-errors.drive");
   drive.updateInfo();
   EXPECT_EQ(drive.driveHealth(), 2);
@@ -135,8 +135,7 @@ TEST_F(Replay, DiskWithGrowingDefects) {
   EXPECT_EQ(reasons(drive).size(), 4u);
 }
 
-TEST_F(Replay, ErrorCountsOfReplayedLogs) {
-  REQUIRE_FIELD_HELPERS();
+TEST_F(LogReplay, ErrorCountsOfReplayedLogs) {
   prefs().setBool("CustomErrorCount", true);
   prefs().setInteger("CustomErrorCountValue", 20);
   struct Case {
@@ -160,7 +159,7 @@ TEST_F(Replay, ErrorCountsOfReplayedLogs) {
   }
 }
 
-TEST_F(Replay, EntriesWithFewCommands) {
+TEST_F(LogReplay, EntriesWithFewCommands) {
   KRSMARTDrive drive = replayed("tests/drives/error-log-partial.drive", "error");
   drive.parseErrorLog();
   const std::vector<KRSMARTErrorLog>& log = drive.driveErrorLogEntries();
@@ -176,7 +175,7 @@ TEST_F(Replay, EntriesWithFewCommands) {
   EXPECT_EQ(log[2].getErrorCommands().size(), 3u);
 }
 
-TEST_F(Replay, AttributeThatFailedInThePast) {
+TEST_F(LogReplay, AttributeThatFailedInThePast) {
   struct Case {
     bool ignore190;
     int32_t health;
@@ -197,7 +196,7 @@ TEST_F(Replay, AttributeThatFailedInThePast) {
   }
 }
 
-TEST_F(Replay, TemperaturesInFahrenheit) {
+TEST_F(LogReplay, TemperaturesInFahrenheit) {
   prefs().setBool("DisplayTempInFahrenheit", true);
   KRSMARTDrive drive = replayed("tests/drives/attribute-in-the-past.drive");
   drive.parseAttributes();
@@ -209,7 +208,7 @@ TEST_F(Replay, TemperaturesInFahrenheit) {
   EXPECT_EQ(drive.drivePowerOnHours(), 1200);
 }
 
-TEST_F(Replay, SelfTestLogs) {
+TEST_F(LogReplay, SelfTestLogs) {
   KRSMARTDrive running = replayed("tests/drives/selftest-in-progress.drive");
   running.updateInfo();
   ASSERT_EQ(running.driveTestsCount(), 2u);
@@ -225,7 +224,7 @@ TEST_F(Replay, SelfTestLogs) {
   EXPECT_FALSE(fresh.driveLastTestStatus());
 }
 
-TEST_F(Replay, SmartDisabledCountsAsATestInProgress) {
+TEST_F(LogReplay, SmartDisabledCountsAsATestInProgress) {
   KRSMARTDrive drive = replayed("tests/drives/smart-disabled.drive");
   drive.parseSelftestLog();
   EXPECT_EQ(prefs().integerForKey("TestsInProgress"), 1);

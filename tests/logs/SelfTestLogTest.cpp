@@ -205,7 +205,6 @@ TEST_F(SelfTestStep, LastTestStatusIsTheNewerEnd) {
 }
 
 TEST_F(SelfTestStep, RevisionAndLaterRevisionLine) {
-  REQUIRE_FIELD_HELPERS();
   parse(kHeading + row(1, "Short offline", "Completed without error", 0, 5, "-") +
         "SMART Self-test log structure revision number 2\n" + row(1, "Short offline", "Aborted by host", 0, 6, "-"));
   EXPECT_EQ(drive.driveSelfTestLogRevision(), 1);

@@ -1,10 +1,12 @@
 #include "support/PXCrashReporter.h"
 
+#include <QCoreApplication>
 #include <QTimer>
 #include <QUrl>
 #include <algorithm>
 #include <exception>
 #include <filesystem>
+#include <functional>
 #include <vector>
 
 #include "platform/Format.h"
@@ -32,6 +34,15 @@ std::vector<std::unique_ptr<PXCrashReporter>>& keptReporters() {
   return kept;
 }
 
+// Windows must go while the application object still exists, not with the
+// process-wide holders after it.
+void releaseHeldReportersAtQuit(std::function<void()> release) {
+  static bool hooked = false;
+  if (hooked || !QCoreApplication::instance()) return;
+  hooked = true;
+  QObject::connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, std::move(release));
+}
+
 // Reporters are let go of from inside their own actions, so they are
 // deleted once control is back in the event loop.
 void letGo(std::unique_ptr<PXCrashReporter> reporter) {
@@ -56,6 +67,10 @@ std::string ownDomainDescription() {
 
 std::unique_ptr<PXCrashReporter>& PXCrashReporter::sharedReporter() {
   static std::unique_ptr<PXCrashReporter> shared;
+  releaseHeldReportersAtQuit([] {
+    sharedReporter().reset();
+    keptReporters().clear();
+  });
   return shared;
 }
 
@@ -92,7 +107,8 @@ void PXCrashReporter::awakeFromNib() {
 
   std::string explanation = crashMode ? (explanationField ? explanationField->text().toStdString() : "")
                                       : text("FEEDBACK_EXPLANATION_TEXT");
-  if (explanationField) explanationField->setText(QString::fromStdString(replaceAll(explanation, "%%APPNAME", appName)));
+  explanation = replaceAll(explanation, "%%APPNAME", appName);
+  if (explanationField) explanationField->setText(QString::fromStdString(explanation));
 
   std::string message = crashMode ? (informationField ? informationField->toPlainText().toStdString() : "")
                                   : text("FEEDBACK_MESSAGE_TEXT");
@@ -169,7 +185,8 @@ void PXCrashReporter::sendCrashReport() {
     if (reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).isValid())
       connectionDidFinishLoading();
     else if (reply->property("timedOut").toBool())
-      connectionDidFailWithError(platform::format("The server did not answer within %d seconds.", kSendTimeoutMs / 1000));
+      connectionDidFailWithError(
+          platform::format("The server did not answer within %d seconds.", kSendTimeoutMs / 1000));
     else
       connectionDidFailWithError(reply->errorString().toStdString());
   });
@@ -203,6 +220,7 @@ void PXCrashReporter::discardCrashReport() {
 }
 
 void PXCrashReporter::keepUntilClosed(std::unique_ptr<PXCrashReporter> reporter) {
+  sharedReporter();  // hooks the release at quit
   if (reporter) keptReporters().push_back(std::move(reporter));
 }
 

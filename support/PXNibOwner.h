@@ -16,6 +16,8 @@ class PXNibOwner : public QObject {
   ~PXNibOwner() override;
 
   const std::vector<std::unique_ptr<QWidget>>& topLevelObjects() const { return topLevelObjects_; }
+  // Drops the loaded widgets. (Qt forms hold no object controller whose
+  // content would need clearing first.)
   void releaseTopLevelObjects();
   // The class name: the file a plain init loads.
   virtual std::string nibFilename() const;

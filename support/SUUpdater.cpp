@@ -1,5 +1,6 @@
 #include "support/SUUpdater.h"
 
+#include <QCoreApplication>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
@@ -29,8 +30,10 @@ struct SUUpdater::Impl {
   std::string bundlePath;
   SUUpdaterDelegate* delegate = nullptr;
   int feedTimeoutMs = kDefaultFeedTimeoutMs;
-  std::unique_ptr<QNetworkAccessManager> network;
-  std::unique_ptr<QTimer> schedule;
+  // Owned by the application object, so they go before it does even when
+  // the updater outlives it as a process-wide object.
+  QPointer<QNetworkAccessManager> network;
+  QPointer<QTimer> schedule;
   QPointer<QNetworkReply> reply;
 
   void automaticCheck() {
@@ -52,7 +55,7 @@ struct SUUpdater::Impl {
       platform::log(platform::format("Update check skipped: the feed address \"%@\" is not valid.", *feed));
       return;
     }
-    if (!network) network = std::make_unique<QNetworkAccessManager>();
+    if (!network) network = new QNetworkAccessManager(QCoreApplication::instance());
     QNetworkRequest request(url);
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
     reply = network->get(request);
@@ -136,6 +139,8 @@ SUUpdater::~SUUpdater() {
     impl_->reply->disconnect();
     impl_->reply->abort();
   }
+  setAutomaticallyChecksForUpdates(false);
+  if (impl_->network) impl_->network->deleteLater();
 }
 
 const std::string& SUUpdater::bundlePath() const { return impl_->bundlePath; }
@@ -144,13 +149,17 @@ void SUUpdater::setDelegate(SUUpdaterDelegate* delegate) { impl_->delegate = del
 
 void SUUpdater::setAutomaticallyChecksForUpdates(bool on) {
   if (!on) {
-    impl_->schedule.reset();
+    if (impl_->schedule) {
+      impl_->schedule->stop();
+      impl_->schedule->deleteLater();
+    }
+    impl_->schedule = nullptr;
     return;
   }
   if (impl_->schedule) return;
-  impl_->schedule = std::make_unique<QTimer>();
+  impl_->schedule = new QTimer(QCoreApplication::instance());
   impl_->schedule->setInterval(std::chrono::seconds(kCheckIntervalSeconds));
-  QObject::connect(impl_->schedule.get(), &QTimer::timeout, [this] { impl_->automaticCheck(); });
+  QObject::connect(impl_->schedule, &QTimer::timeout, impl_->schedule, [this] { impl_->automaticCheck(); });
   impl_->schedule->start();
 }
 

@@ -11,7 +11,7 @@ std::string updateAvailableTitle() {
 void markUpdateAvailable(platform::Preferences& prefs, const std::string& mainApplicationDomain) {
   // When the main application has never run there is no domain yet: start
   // one holding just the flag, so the update is offered at its first start.
-  platform::PlistValue::Dict domain = prefs.persistentDomain(mainApplicationDomain).value_or(platform::PlistValue::Dict{});
+  auto domain = prefs.persistentDomain(mainApplicationDomain).value_or(platform::PlistValue::Dict{});
   domain["UpdateAvailable"] = platform::PlistValue(true);
   prefs.setPersistentDomain(domain, mainApplicationDomain);
 }

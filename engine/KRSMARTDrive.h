@@ -201,6 +201,8 @@ class KRSMARTDrive {
   std::string description();
 
  private:
+  // Tests that need a drive state the parsing steps would reach (tests/support).
+  friend struct KRSMARTDriveTestAccess;
   // Debug logging: written only when outputDebugMessages is on.
   void debug(const std::string& message) const;
   // Key of a remembered per-drive value: serial number (else location) + suffix.

@@ -1,0 +1,157 @@
+// The check: update every drive, show each one's state, and report by
+// notification, the drive list file and e-mail.
+#include <filesystem>
+#include <thread>
+
+#include "monitor/KRTarvelMenuItemController.h"
+#include "monitor/XmlPlist.h"
+#include "platform/Format.h"
+#include "platform/Platform.h"
+
+using platform::PlistValue;
+
+namespace {
+
+const int kStatusImageSize = 18;
+
+std::string mainText(const char* key, const char* defaultText) {
+  return platform::localized("Main", key, defaultText);
+}
+
+// An absent model, capacity or serial number is stored as empty text, so the
+// companion application always finds all five keys of a record.
+PlistValue problemDriveRecord(const KRSMARTDrive& drive, const std::string& title, const char* health) {
+  return PlistValue::Dict{
+      {"DriveModel", drive.driveModel().value_or("")},
+      {"DriveSize", drive.driveCapacity().value_or("")},
+      {"DriveSN", drive.driveSerialNumber().value_or("")},
+      {"DriveNames", title},
+      {"DriveHealth", health},
+  };
+}
+
+std::string emailSubject(int failingLines, int failedLines) {
+  std::string hostName = platform::prefs().stringForKey("EmailHostName").value_or("");
+  std::string subject;
+  if (failingLines > 0 && failedLines > 0)
+    subject = mainText("EmailFailingFailed2", "Tarvel Menu Item Report (%@): FAILING AND FAILED DRIVES!");
+  else if (failingLines > 0)
+    subject = mainText("EmailFailing2", "Tarvel Menu Item Report (%@): FAILING DRIVES!");
+  else if (failedLines > 0)
+    subject = mainText("EmailFailed2", "Tarvel Menu Item Report (%@): FAILED DRIVES!");
+  else
+    subject = mainText("EmailPassed2", "Tarvel Menu Item Report (%@): All drives passed.");
+  return platform::format(subject, hostName);
+}
+
+}  // namespace
+
+std::string driveTitle(const KRSMARTDrive& drive) {
+  const uint64_t count = drive.drivePartitionCount();
+  if (count == 1) return drive.partitionNameAtIndex(0);
+  std::string title = platform::format("%@ with partitions ", drive.driveLocationID());
+  for (uint64_t i = 0; i < count; ++i) {
+    title += drive.partitionNameAtIndex(i);
+    if (i + 2 < count) title += ", ";
+    else if (i + 2 == count) title += ", and ";
+  }
+  return title;
+}
+
+void KRTarvelMenuItemController::updateDrives() {
+  resetMenu();
+  overallStatus = 1;
+  if (!drives || drives->empty()) {
+    menuChanged();
+    return;
+  }
+
+  for (KRSMARTDrive& drive : *drives) drive.setBundlePath(platform::bundle().bundlePath);
+  smartScanner->updateDrives();
+
+  std::vector<std::string> reportLines;
+  int failingLines = 0;
+  int failedLines = 0;
+  int problemCount = 0;
+  PlistValue::Array problemDrives;
+
+  for (size_t i = 0; i < drives->size(); ++i) {
+    const KRSMARTDrive& drive = (*drives)[i];
+    // A drive without SMART support (kept by "ShowUnsupportedDrives") has no
+    // health to show. It is passed over rather than ending the pass, so the
+    // drives listed after it are still shown and reported.
+    if (!drive.smartSupported()) continue;
+
+    const std::string title = driveTitle(drive);
+    if (drive.drivePartitionCount() == 1) {
+      trMenu.insertItemWithTitle(title, MenuAction::None, "", 0);
+    } else {
+      const std::string id = drive.driveLocationID();
+      MenuItem& item = trMenu.insertItemWithTitle(id, MenuAction::None, "", 0);
+      Menu partitions(id);
+      partitions.setAutoenablesItems(false);
+      for (uint64_t p = 0; p < drive.drivePartitionCount(); ++p)
+        partitions.addItemWithTitle(drive.partitionNameAtIndex(p), MenuAction::None, "").setEnabled(false);
+      trMenu.setSubmenu(std::move(partitions), item);
+    }
+    updateImageAndMenuWithHealth(drive.driveHealth(), title);
+
+    switch (drive.driveHealth()) {
+      case 1:
+        if (platform::prefs().boolForKey("EmailDrivePassed"))
+          reportLines.push_back(platform::format(mainText("DrivePassed3", "%@: PASSED"), title));
+        break;
+      case 2:
+        if (platform::prefs().boolForKey("EmailDriveFailing")) {
+          reportLines.push_back(platform::format(mainText("DriveFailing3", "%@: FAILING"), title));
+          ++failingLines;
+        }
+        ++problemCount;
+        problemDrives.push_back(problemDriveRecord(drive, title, "FAILING"));
+        break;
+      case 3:
+        if (platform::prefs().boolForKey("EmailDriveFailed")) {
+          reportLines.push_back(platform::format(mainText("DriveFailed3", "%@: FAILED"), title));
+          ++failedLines;
+        }
+        ++problemCount;
+        problemDrives.push_back(problemDriveRecord(drive, title, "FAILED"));
+        break;
+      default:
+        break;
+    }
+  }
+
+  trStatusImage = overallStatus == 3 ? "Tarvel Red" : overallStatus == 2 ? "Tarvel Yellow" : "Tarvel Green";
+  trStatusItem->setImage(trStatusImage, kStatusImageSize);
+  const std::string checkTime = services.shortDateTimeNow();
+  trMenu
+      .insertItemWithTitle(platform::format(mainText("LastUpdated", "Last Updated: %@"), checkTime), MenuAction::None,
+                           "", trMenu.numberOfItems() - 6)
+      .setEnabled(false);
+  menuChanged();
+
+  PlistValue::Dict result{{"CheckTime", checkTime}, {"TRProblemDrivesCount", problemCount < 1 ? 0 : problemCount}};
+  if (problemCount >= 1) result["TRProblemDrives"] = std::move(problemDrives);
+  // The companion application creates the folder; a write that fails leaves
+  // the old file whole and is not worth interrupting the check for.
+  const std::string path = (std::filesystem::path(platform::bundle().appSupportFolder) / "DrivesList.plist").string();
+  std::string error;
+  if (!writeFileAtomically(path, xmlPropertyList(PlistValue(std::move(result))), error) &&
+      platform::prefs().boolForKey("OutputDebugMessages"))
+    platform::log(platform::format("Could not write %@: %@", path, error));
+
+  if (!reportLines.empty()) {
+    std::string body;
+    for (const std::string& line : reportLines) body += line + "\n";
+    std::vector<std::string> message{emailSubject(failingLines, failedLines), std::move(body)};
+    PasswordLookup lookup = services.passwordLookup;
+    try {
+      services.detachThread([message = std::move(message), lookup = std::move(lookup)] {
+        sendEmailWithSubjectAndMessage(message, lookup);
+      });
+    } catch (const std::exception& e) {  // no thread to be had: this report is lost, the monitor goes on
+      platform::log(platform::format("E-mail report not sent: %@", e.what()));
+    }
+  }
+}

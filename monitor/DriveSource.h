@@ -1,0 +1,30 @@
+// Where the monitor gets its drives: the drive scanner, seen through the
+// three operations the controller uses.
+#pragma once
+
+#include <vector>
+
+#include "engine/KRSMARTDrive.h"
+
+class DriveSource {
+ public:
+  virtual ~DriveSource() = default;
+  // Rebuilds the list; false when the listings failed.
+  virtual bool scanForDrives() = 0;
+  // The list object itself, the same one after every scan.
+  virtual std::vector<KRSMARTDrive>& getDrives() = 0;
+  // Updates every drive; may drop drives without SMART support.
+  virtual void updateDrives() = 0;
+};
+
+// Any scanner class with those three operations, such as KRSMARTScanner.
+template <class Scanner>
+class ScannerDriveSource : public DriveSource {
+ public:
+  bool scanForDrives() override { return scanner_.scanForDrives(); }
+  std::vector<KRSMARTDrive>& getDrives() override { return scanner_.getDrives(); }
+  void updateDrives() override { scanner_.updateDrives(); }
+
+ private:
+  Scanner scanner_;
+};

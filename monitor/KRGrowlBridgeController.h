@@ -1,0 +1,9 @@
+// The notification service's delegate: names the application that posts.
+#pragma once
+
+#include <string>
+
+class KRGrowlBridgeController {
+ public:
+  std::string applicationNameForGrowl() const { return "Tarvel"; }
+};

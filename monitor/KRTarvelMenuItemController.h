@@ -1,0 +1,88 @@
+// The tray monitor: brings the monitor up and down, keeps the status menu
+// and icon, checks the drives on a timer and on request, and reports by
+// notifications, the drive list file and e-mail.
+//
+// The operations are spread over files by subject:
+//   monitor/KRTarvelMenuItemController.cpp  start-up, shut-down, preferences, quit
+//   monitor/StatusMenu.cpp                  resetMenu, updateImageAndMenuWithHealth
+//   monitor/Check.cpp                       updateDrives and the drive list file
+//   monitor/Polling.cpp                     scanForDrives, checkTimer, toggleTimer, launchTarvel
+//   monitor/EmailReport.cpp                 sendEmailWithSubjectAndMessage
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "monitor/KRGrowlBridgeController.h"
+#include "monitor/MenuModel.h"
+#include "monitor/MonitorServices.h"
+
+class KRTarvelMenuItemController {
+ public:
+  explicit KRTarvelMenuItemController(MonitorServices services);
+  ~KRTarvelMenuItemController();
+  KRTarvelMenuItemController(const KRTarvelMenuItemController&) = delete;
+  KRTarvelMenuItemController& operator=(const KRTarvelMenuItemController&) = delete;
+
+  void awakeFromNib();
+  void applicationDidFinishLaunching();
+  void applicationWillTerminate();
+  void resetMenu();
+  void scanForDrives();
+  void updateDrives();
+  void updateImageAndMenuWithHealth(int32_t health, const std::string& driveNameWithPartitions);
+  void checkTimer();
+  void launchTarvel();
+  void quit();
+  void toggleTimer();
+  void reloadPreferences();
+  // Sends the report (subject, body) and returns why it was not sent, or
+  // nothing when the mail tool took it. Touches no controller state, so it
+  // runs on the e-mail thread.
+  static std::optional<std::string> sendEmailWithSubjectAndMessage(const std::vector<std::string>& message,
+                                                                   const PasswordLookup& passwordLookup);
+  // The updater's delegate operations.
+  bool updaterShouldPromptForPermissionToCheckForUpdates(Updater&) const { return false; }
+  // TODO(support): announce the update in the menu, mark "UpdateAvailable"
+  // in the main application's domain and launch it.
+  void updaterDidFindValidUpdate(Updater&, const std::string& /*update*/) {}
+  // TODO(support): versionComparatorForUpdater, once KRSparkleVersionComparator exists.
+
+  // The action of a menu item, as the desktop adapter delivers it.
+  void perform(MenuAction action);
+
+  // Read access for the desktop adapter and tests.
+  const Menu& menu() const { return trMenu; }
+  int32_t getOverallStatus() const { return overallStatus; }
+  const std::string& statusImage() const { return trStatusImage; }
+  bool isPolling() const { return pollingTimer.has_value(); }
+
+ private:
+  // The base menu's items, appended to trMenu.
+  void appendBaseMenu();
+  // Tells the status item that the menu is complete again.
+  void menuChanged();
+  // The base menu with one enabled line without action at the top.
+  void showScanProblem(const std::string& key, const std::string& defaultText);
+
+  MonitorServices services;
+  Menu trMenu;
+  std::unique_ptr<StatusItemView> trStatusItem;
+  std::string trStatusImage;
+  std::optional<TimerService::Handle> pollingTimer;
+  std::unique_ptr<DriveSource> smartScanner;
+  std::vector<KRSMARTDrive>* drives = nullptr;
+  int32_t overallStatus = 1;
+  std::optional<KRGrowlBridgeController> growlBridgeController;
+  std::unique_ptr<Updater> updater;
+};
+
+// The polling period to schedule for a "PollingInterval" value (see Polling.cpp).
+double guardedPollingInterval(double seconds);
+
+// The name a drive goes by in notifications, report lines and the drive
+// list file: its single volume, else "disk0 with partitions A, B, and C".
+std::string driveTitle(const KRSMARTDrive& drive);

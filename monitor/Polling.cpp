@@ -1,0 +1,63 @@
+// When the drives are looked at: scans, the polling timer, and launching
+// the main application.
+#include <cmath>
+
+#include "monitor/KRTarvelMenuItemController.h"
+#include "platform/Format.h"
+#include "platform/Platform.h"
+
+namespace {
+const double kDefaultPollingInterval = 3600;
+const double kMinimumPollingInterval = 60;
+// Desktop timers count milliseconds in a signed 32-bit number (about 24.8 days).
+const double kMaximumPollingInterval = 2'000'000;
+}  // namespace
+
+// "PollingInterval" is typed by people in a preferences file. Zero, negative,
+// infinite and unreadable values fall back to the hourly default (text that is
+// not a number reads as 0); short periods are raised to a minute, because every
+// check blocks the menu while smartctl runs for each drive; long ones are
+// capped at what a desktop timer can hold.
+double guardedPollingInterval(double seconds) {
+  if (!std::isfinite(seconds) || seconds <= 0) return kDefaultPollingInterval;
+  if (seconds < kMinimumPollingInterval) return kMinimumPollingInterval;
+  if (seconds > kMaximumPollingInterval) return kMaximumPollingInterval;
+  return seconds;
+}
+
+void KRTarvelMenuItemController::scanForDrives() {
+  // A menu command that arrives before launching has finished has no scanner yet.
+  if (!smartScanner) return;
+  if (!smartScanner->scanForDrives()) {
+    showScanProblem("ErrorScanningForDrives", "Error Scanning for Drives");
+    return;
+  }
+  drives = &smartScanner->getDrives();
+  if (drives->empty()) {
+    showScanProblem("NoDrivesFound", "No drives found");
+    return;
+  }
+  updateDrives();
+}
+
+void KRTarvelMenuItemController::checkTimer() {
+  bool poll = platform::prefs().boolForKey("PollDrives");
+  if (poll != pollingTimer.has_value()) toggleTimer();
+}
+
+void KRTarvelMenuItemController::toggleTimer() {
+  if (pollingTimer) {
+    services.timers->invalidate(*pollingTimer);
+    pollingTimer.reset();
+    return;
+  }
+  double asked = platform::prefs().doubleForKey("PollingInterval");
+  double period = guardedPollingInterval(asked);
+  if (period != asked)
+    platform::log(platform::format("PollingInterval %g is not usable; polling every %g seconds.", asked, period));
+  pollingTimer = services.timers->scheduleRepeating(period, [this] { updateDrives(); });
+}
+
+// Whether the application was found is not looked at: a missing main
+// application is not worth an alert from a menu command.
+void KRTarvelMenuItemController::launchTarvel() { services.launchApplication("Tarvel"); }

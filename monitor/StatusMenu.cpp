@@ -1,0 +1,105 @@
+// The status menu: the base menu and each drive's status line and icon.
+#include "monitor/KRTarvelMenuItemController.h"
+#include "platform/Format.h"
+#include "platform/Platform.h"
+
+namespace {
+
+std::string mainText(const char* key, const char* defaultText) {
+  return platform::localized("Main", key, defaultText);
+}
+
+// How one health state shows: icon, status line and notification.
+struct HealthRow {
+  const char* icon;
+  const char* statusKey;
+  const char* statusDefault;
+  const char* notificationPreference;
+  const char* titleKey;
+  const char* titleDefault;
+  const char* descriptionKey;
+  const char* descriptionDefault;
+  const char* notificationName;
+  bool sticky;
+};
+
+const HealthRow& rowFor(int32_t health) {
+  static const HealthRow kFailed{"Tarvel Red",
+                                 "OverallStatusFailed",
+                                 "Overall Status: FAILED!",
+                                 "GrowlDriveFailed",
+                                 "DriveFailed1",
+                                 "WARNING: DRIVE FAILED!",
+                                 "DriveFailed2",
+                                 "The drive %@ has failed.It is highly recommended to backup all files and replace drive.",
+                                 "DriveFailed",
+                                 true};
+  static const HealthRow kFailing{"Tarvel Yellow",
+                                  "OverallStatusFailing",
+                                  "Overall Status: FAILING!",
+                                  "GrowlDriveFailing",
+                                  "DriveFailing1",
+                                  "CAUTION: DRIVE FAILING!",
+                                  "DriveFailing2",
+                                  "The drive %@ is failing. It is recommended to backup all files and replace drive.",
+                                  "DriveFailing",
+                                  true};
+  // The passed notification has no name of its own.
+  static const HealthRow kPassed{"Tarvel Green",  "OverallStatusPassed", "Overall Status: Passed",
+                                 "GrowlDrivePassed", "DrivePassed1",     "Drive Passed",
+                                 "DrivePassed2",  "The drive %@ passed.", "DriveFailing",
+                                 false};
+  if (health == 3) return kFailed;
+  if (health == 2) return kFailing;
+  return kPassed;
+}
+
+const int kDriveIconSize = 32;
+const int kStatusLineIndentation = 3;
+
+}  // namespace
+
+void KRTarvelMenuItemController::appendBaseMenu() {
+  trMenu.addItem(MenuItem::separatorItem());
+  trMenu.addItem(MenuItem::separatorItem());
+  trMenu.addItemWithTitle(mainText("RescanDrives", "Rescan For Drives"), MenuAction::ScanForDrives, "");
+  trMenu.addItemWithTitle(mainText("UpdateDrives", "Update Drives"), MenuAction::UpdateDrives, "");
+  trMenu.addItem(MenuItem::separatorItem());
+  trMenu.addItemWithTitle(mainText("LaunchTR", "Launch Tarvel"), MenuAction::LaunchTarvel, "");
+  trMenu.addItemWithTitle(mainText("QuitTR", "Quit"), MenuAction::Quit, "q");
+}
+
+void KRTarvelMenuItemController::resetMenu() {
+  for (int i = trMenu.numberOfItems(); i > 0; --i) trMenu.removeItemAtIndex(0);
+  trMenu.setAutoenablesItems(false);
+  appendBaseMenu();
+}
+
+void KRTarvelMenuItemController::updateImageAndMenuWithHealth(int32_t health,
+                                                              const std::string& driveNameWithPartitions) {
+  const HealthRow& row = rowFor(health);
+  if (health == 3) overallStatus = 3;
+  else if (health == 2 && overallStatus != 3) overallStatus = 2;
+
+  MenuItem& status = trMenu.insertItemWithTitle(mainText(row.statusKey, row.statusDefault), MenuAction::None, "", 1);
+  status.setIndentationLevel(kStatusLineIndentation);
+  status.setEnabled(false);
+  trMenu.itemAtIndex(0).setImage(row.icon, kDriveIconSize);
+
+  if (platform::prefs().boolForKey(row.notificationPreference)) {
+    services.notifier->notify(DesktopNotification{
+        mainText(row.titleKey, row.titleDefault),
+        platform::format(mainText(row.descriptionKey, row.descriptionDefault), driveNameWithPartitions),
+        row.notificationName, row.icon, 0, row.sticky});
+  }
+}
+
+void KRTarvelMenuItemController::showScanProblem(const std::string& key, const std::string& defaultText) {
+  resetMenu();
+  trMenu.insertItemWithTitle(platform::localized("Main", key, defaultText), MenuAction::None, "", 0);
+  menuChanged();
+}
+
+void KRTarvelMenuItemController::menuChanged() {
+  if (trStatusItem) trStatusItem->menuDidChange();
+}

@@ -1,0 +1,61 @@
+// The bundle the build lays out, and what `cmake --install` makes of it.
+#include <gtest/gtest.h>
+#include <sys/xattr.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "platform/Domains.h"
+#include "platform/linux/PlistDomainStore.h"
+#include "tests/support/RunProcess.h"
+#include "tests/support/TestPlatform.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+void expectBundle(const fs::path& bundle) {
+  auto info = platform::real::dictFromPlist(testing_support::readFile(bundle / "Contents/Info.plist"));
+  ASSERT_TRUE(info) << bundle;
+  EXPECT_EQ(info->at("CFBundleIdentifier").string(), platform::kMenuItemDomain);
+  EXPECT_EQ(info->at("CFBundleExecutable").string(), "tarvel-menu-item");
+  EXPECT_EQ(info->at("CFBundleVersion").string(), TARVEL_VERSION);
+  EXPECT_EQ(info->at("CFBundleShortVersionString").string(), TARVEL_VERSION);
+  EXPECT_EQ(info->at("SUFeedURL").string().rfind("https://", 0), 0u);
+  for (const char* icon : {"Tarvel Green.png", "Tarvel Yellow.png", "Tarvel Red.png"})
+    EXPECT_EQ(testing_support::readFile(bundle / "Contents/Resources" / icon).substr(0, 8), "\x89PNG\r\n\x1a\n")
+        << icon;
+  for (std::string lang : {"en", "fr"})
+    for (std::string table : {"Main", "Attributes", "PXCrashReporter"})
+      EXPECT_TRUE(fs::exists(bundle / "Contents/Resources" / (lang + ".lproj") / (table + ".strings")));
+  EXPECT_EQ(fs::read_symlink(bundle / "Contents/MacOS/sendEmail"), "/usr/bin/sendEmail");
+  // The bundle's smartctl is the gate, which refuses what Tarvel never runs.
+  auto r = testing_support::runProcess({(bundle / "Contents/MacOS/smartctl").string(), "-s", "off", "/dev/sda"});
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.err.find("smartctl gate: refused"), std::string::npos);
+}
+
+}  // namespace
+
+TEST(Bundle, BuildTreeLayout) { expectBundle(TARVEL_BUNDLE_DIR); }
+
+TEST(Bundle, InstallCopiesTheBundleLinksTheProgramsAndGrantsTheGate) {
+  testing_support::ScratchDir prefix;
+  auto r = testing_support::runProcess(
+      {TARVEL_CMAKE_COMMAND, "--install", TARVEL_BUILD_DIR, "--prefix", prefix.path().string()});
+  ASSERT_EQ(r.status, 0) << r.out << r.err;
+  fs::path bundle = prefix.path() / "share/tarvel/Tarvel Menu Item.app";
+  expectBundle(bundle);
+  fs::path tarvel = prefix.path() / "bin/tarvel";
+  ASSERT_TRUE(fs::is_symlink(tarvel));
+  EXPECT_EQ(fs::canonical(tarvel), fs::canonical(bundle / "Contents/MacOS/tarvel"));
+
+  // Root gets the capabilities set, unless the file system cannot hold
+  // them; anyone else is told how to get them.
+  bool granted = getxattr((bundle / "Contents/MacOS/smartctl").c_str(), "security.capability", nullptr, 0) > 0;
+  std::string said = r.out + r.err;
+  if (geteuid() == 0)
+    EXPECT_TRUE(granted || said.find("Could not give") != std::string::npos) << said;
+  else
+    EXPECT_NE(said.find("sudo cmake --install build"), std::string::npos) << said;
+}

@@ -1,0 +1,120 @@
+#include "app/DefaultsCommand.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <sstream>
+
+#include "platform/Domains.h"
+#include "platform/linux/PlistDomainStore.h"
+#include "tests/support/TestPlatform.h"
+
+namespace {
+
+// Points XDG_CONFIG_HOME at a scratch folder for one test.
+class DefaultsCommandTest : public ::testing::Test {
+ protected:
+  DefaultsCommandTest() {
+    if (const char* old = std::getenv("XDG_CONFIG_HOME")) saved_ = old;
+    setenv("XDG_CONFIG_HOME", scratch.path().c_str(), 1);
+  }
+  ~DefaultsCommandTest() override {
+    if (saved_)
+      setenv("XDG_CONFIG_HOME", saved_->c_str(), 1);
+    else
+      unsetenv("XDG_CONFIG_HOME");
+  }
+
+  struct Result {
+    int status;
+    std::string out, err;
+  };
+  Result run(std::vector<std::string> args) {
+    std::ostringstream out, err;
+    int status = runDefaultsCommand(args, out, err);
+    return {status, out.str(), err.str()};
+  }
+  std::optional<platform::PlistValue::Dict> stored(const std::string& domain) {
+    return platform::real::PlistDomainStore(platform::real::defaultPreferencesFolder(), nullptr).load(domain);
+  }
+
+  testing_support::ScratchDir scratch;
+
+ private:
+  std::optional<std::string> saved_;
+};
+
+}  // namespace
+
+TEST_F(DefaultsCommandTest, WriteReadAndDeleteWithTypes) {
+  using platform::PlistValue;
+  const std::string d = platform::kMainAppDomain;
+  struct Case {
+    std::vector<std::string> write;
+    PlistValue stored;
+    std::string printed;
+  } cases[] = {
+      {{"PollDrives", "-bool", "NO"}, false, "0"},
+      {{"EmailSSL", "-bool", "true"}, true, "1"},
+      {{"GrowlDrivePassed", "-bool", "0"}, false, "0"},
+      {{"CustomErrorCountValue", "-int", "-12"}, -12, "-12"},
+      {{"PollingInterval", "-float", "90.5"}, 90.5, "90.5"},
+      {{"EmailCustomPort", "-string", "587"}, "587", "587"},
+      {{"EmailHostName", "my host"}, "my host", "my host"},
+  };
+  for (const auto& c : cases) {
+    std::vector<std::string> args = {"write", d};
+    args.insert(args.end(), c.write.begin(), c.write.end());
+    auto w = run(args);
+    ASSERT_EQ(w.status, 0) << w.err;
+    EXPECT_EQ(stored(d)->at(c.write[0]), c.stored) << c.write[0];
+    auto r = run({"read", d, c.write[0]});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, c.printed + "\n");
+  }
+  auto whole = run({"read", d});
+  EXPECT_EQ(whole.status, 0);
+  EXPECT_NE(whole.out.find("    EmailHostName = \"my host\";\n"), std::string::npos) << whole.out;
+  EXPECT_NE(whole.out.find("    PollDrives = 0;\n"), std::string::npos);
+
+  EXPECT_EQ(run({"delete", d, "PollDrives"}).status, 0);
+  EXPECT_FALSE(stored(d)->count("PollDrives"));
+  EXPECT_EQ(stored(d)->size(), 6u);
+  EXPECT_EQ(run({"delete", d}).status, 0);
+  EXPECT_FALSE(stored(d));
+}
+
+TEST_F(DefaultsCommandTest, ErrorsHaveMessagesAndStatus) {
+  const std::string d = platform::kMenuItemDomain;
+  run({"write", d, "Present", "1"});
+  struct Case {
+    std::vector<std::string> args;
+    int status;
+    std::string message;
+  } cases[] = {
+      {{"read", d, "Missing"}, 1, "The domain/default pair of (org.tarvel.TarvelMenuItem, Missing) does not exist"},
+      {{"delete", d, "Missing"}, 1, "The domain/default pair of (org.tarvel.TarvelMenuItem, Missing) does not exist"},
+      {{"read", "org.example.none"}, 1, "Domain org.example.none does not exist"},
+      {{"delete", "org.example.none"}, 1, "Domain (org.example.none) not found."},
+      {{"write", d, "K", "-bool", "maybe"}, 1, "\"maybe\" is not a boolean"},
+      {{"write", d, "K", "-int", "12abc"}, 1, "\"12abc\" is not an integer"},
+      {{"write", d, "K", "-float", "fast"}, 1, "\"fast\" is not a number"},
+      {{"write", d, "K", "-array", "x"}, 2, "unknown value type -array"},
+      {{"write", "../x", "K", "v"}, 2, "is not a domain name"},
+      {{"write", d, "K"}, 2, "usage:"},
+      {{"frobnicate"}, 2, "usage:"},
+      {{}, 2, "usage:"},
+  };
+  for (const auto& c : cases) {
+    auto r = run(c.args);
+    EXPECT_EQ(r.status, c.status) << ::testing::PrintToString(c.args);
+    EXPECT_NE(r.err.find(c.message), std::string::npos) << ::testing::PrintToString(c.args) << ": " << r.err;
+  }
+  EXPECT_EQ(stored(d)->size(), 1u);  // nothing written by the failures
+}
+
+TEST_F(DefaultsCommandTest, DomainsListsTheMonitorFirst) {
+  auto r = run({"domains"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, "org.tarvel.TarvelMenuItem, org.tarvel.Tarvel\n");
+}

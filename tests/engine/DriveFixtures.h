@@ -1,0 +1,84 @@
+// A drive at /dev/sda whose smartctl is a FakeSmartctl, and smartctl
+// answers as a typical SATA disk gives them.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "engine/KRSMARTDrive.h"
+#include "tests/support/TestPlatform.h"
+
+namespace drive_fixtures {
+
+using Args = std::vector<std::string>;
+
+class DriveTest : public testing_support::PlatformTest {
+ protected:
+  DriveTest() {
+    drive.setLocation("/dev/sda");
+    drive.setBundlePath(fake.bundlePath());
+  }
+  // Prepares smartctl's answer (banner included) for exactly these arguments.
+  void answer(const Args& args, const std::string& body) { fake.answer(args, testing_support::banner() + body); }
+
+  testing_support::FakeSmartctl fake{scratch.path()};
+  KRSMARTDrive drive;
+};
+
+inline const std::string kIdentity =
+    "=== START OF INFORMATION SECTION ===\n"
+    "Model Family:     Western Digital Blue\n"
+    "Device Model:     WDC WD5000AAKX-00ERMA0\n"
+    "Serial Number:    WD-WCC2EUA12345\n"
+    "LU WWN Device Id: 5 0014ee 2b3c4d5e6\n"
+    "Firmware Version: 15.01H15\n"
+    "User Capacity:    500,107,862,016 bytes [500 GB]\n"
+    "Sector Size:      512 bytes logical/physical\n"
+    "Rotation Rate:    7200 rpm\n"
+    "Device is:        In smartctl database 7.3/5319\n"
+    "ATA Version is:   ATA8-ACS T13/1699-D revision 4\n"
+    "SATA Version is:  SATA 3.0, 6.0 Gb/s (current: 3.0 Gb/s)\n"
+    "Local Time is:    Mon Jan  1 12:00:00 2024 UTC\n"
+    "SMART support is: Available - device has SMART capability.\n"
+    "SMART support is: Enabled\n\n";
+
+inline const std::string kHealthPassed =
+    "=== START OF READ SMART DATA SECTION ===\n"
+    "SMART overall-health self-assessment test result: PASSED\n\n";
+
+// General SMART values; the two numbers in parentheses that tests vary
+// most are the offline status byte and the self-test execution status.
+inline std::string capabilities(const std::string& offlineStatus = "0x82", const std::string& selfTestStatus = "   0",
+                                const std::string& dataCapabilities = "0x7b") {
+  return "=== START OF READ SMART DATA SECTION ===\n"
+         "General SMART Values:\n"
+         "Offline data collection status:  (" + offlineStatus + ")\tOffline data collection activity\n"
+         "\t\t\t\t\twas completed without error.\n"
+         "\t\t\t\t\tAuto Offline Data Collection: Enabled.\n"
+         "Self-test execution status:      (" + selfTestStatus + ")\tThe previous self-test routine completed\n"
+         "\t\t\t\t\twithout error or no self-test has ever \n"
+         "\t\t\t\t\tbeen run.\n"
+         "Total time to complete Offline \n"
+         "data collection: \t\t( 7380) seconds.\n"
+         "Offline data collection\n"
+         "capabilities: \t\t\t (" + dataCapabilities + ") SMART execute Offline immediate.\n"
+         "\t\t\t\t\tAuto Offline data collection on/off support.\n"
+         "\t\t\t\t\tSuspend Offline collection upon new\n"
+         "\t\t\t\t\tcommand.\n"
+         "\t\t\t\t\tOffline surface scan supported.\n"
+         "\t\t\t\t\tSelf-test supported.\n"
+         "SMART capabilities:            (0x0003)\tSaves SMART data before entering\n"
+         "\t\t\t\t\tpower-saving mode.\n"
+         "\t\t\t\t\tSupports SMART auto save timer.\n"
+         "Error logging capability:        (0x01)\tError logging supported.\n"
+         "\t\t\t\t\tGeneral Purpose Logging supported.\n"
+         "Short self-test routine \n"
+         "recommended polling time: \t (   2) minutes.\n"
+         "Extended self-test routine\n"
+         "recommended polling time: \t (  76) minutes.\n"
+         "Conveyance self-test routine\n"
+         "recommended polling time: \t (   5) minutes.\n"
+         "SCT capabilities: \t       (0x3037)\tSCT Status supported.\n\n";
+}
+
+}  // namespace drive_fixtures

@@ -1,0 +1,128 @@
+#include <filesystem>
+
+#include "tests/engine/DriveFixtures.h"
+
+using drive_fixtures::Args;
+using drive_fixtures::DriveTest;
+using testing_support::banner;
+
+namespace fs = std::filesystem;
+
+class UpdateCycle : public DriveTest {
+ protected:
+  UpdateCycle() {
+    mem.platform.notifications->addObserver("KRUpdateInfoProgressBar", [this](const std::string&, const std::string& o) {
+      ++progress;
+      EXPECT_EQ(o, "NONE");
+    });
+    fs::create_directories(mem.platform.bundle.logsFolder);
+  }
+  void answerAll(const std::string& device) {
+    answer({"-i", device}, drive_fixtures::kIdentity);
+    answer({"-H", device}, drive_fixtures::kHealthPassed);
+    answer({"-c", device}, drive_fixtures::capabilities());
+    fake.answer({"-r", "ataioctl,2", "-a", device}, "RAW TRACE\n");
+  }
+  std::string rawFile(const std::string& disk) { return mem.platform.bundle.logsFolder + "/" + disk + ".trdr"; }
+
+  int progress = 0;
+};
+
+TEST_F(UpdateCycle, RealDriveRunsEveryStepAndSavesRawData) {
+  answerAll("/dev/sda");
+  drive.updateInfo();
+  EXPECT_EQ(progress, 7);
+  EXPECT_EQ(fake.calls(), (std::vector<std::string>{"-i /dev/sda", "-H /dev/sda", "-c /dev/sda",
+                                                      "-r ataioctl,2 -a /dev/sda"}));
+  EXPECT_EQ(testing_support::readFile(rawFile("sda")), "RAW TRACE\n");
+  EXPECT_EQ(drive.driveHealth(), kHealthPassed);
+  EXPECT_EQ(drive.driveModel(), "WDC WD5000AAKX-00ERMA0");
+  EXPECT_EQ(drive.driveShortSelfTestTime(), 2);
+  EXPECT_FALSE(drive.exceptionOccurred());
+  EXPECT_TRUE(mem.alerts->shown.empty());
+}
+
+TEST_F(UpdateCycle, ReplayedDriveNeverWritesRawData) {
+  fs::path trace = scratch.write("sdb.trdr", "saved trace\n");
+  drive.setDriveAsFile(true);
+  drive.setLocation(trace.string());
+  answerAll("-");
+  drive.updateInfo();
+  EXPECT_EQ(progress, 6);
+  EXPECT_EQ(fake.calls(), (std::vector<std::string>{"-i -", "-H -", "-c -"}));
+  EXPECT_FALSE(fs::exists(rawFile("sdb")));
+  EXPECT_EQ(testing_support::readFile(trace), "saved trace\n");
+}
+
+TEST_F(UpdateCycle, AFailingStepLetsTheOthersRun) {
+  answerAll("/dev/sda");
+  answer({"-i", "/dev/sda"}, "Device Model:     X\nUser Capacity:    500,107,862,016 bytes\nRotation Rate:    7200 rpm\n");
+  answer({"-H", "/dev/sda"}, "=== START ===\nSMART overall-health self-assessment test result: FAILED!\n");
+  drive.updateInfo();
+  EXPECT_TRUE(mem.log->contains("Exception occured in parseInfo- RangeException: "));
+  EXPECT_TRUE(drive.exceptionOccurred());
+  EXPECT_EQ(progress, 6);  // none for the failed step
+  EXPECT_EQ(drive.driveModel(), "X");  // written before the failure
+  EXPECT_FALSE(drive.driveRotationRate());
+  EXPECT_EQ(drive.driveHealth(), kHealthFailed);
+  EXPECT_EQ(drive.driveOverallHealth(), "FAILED!");
+  EXPECT_EQ(drive.driveExtendedSelfTestTime(), 76);
+  EXPECT_TRUE(fs::exists(rawFile("sda")));
+
+  ASSERT_EQ(mem.alerts->shown.size(), 1u);
+  EXPECT_EQ(mem.alerts->shown[0].message, "An Error Occurred");
+  EXPECT_EQ(mem.alerts->shown[0].informative,
+            std::string("An error occurred attempting to read some SMART data. That data will not be available to "
+                        "view. Please contact ") + platform::kSupportAddress + " for help.");
+
+  // The next clean update clears the mark; health starts again at passed.
+  answerAll("/dev/sda");
+  drive.updateInfo();
+  EXPECT_FALSE(drive.exceptionOccurred());
+  EXPECT_EQ(drive.driveHealth(), kHealthPassed);
+  EXPECT_EQ(mem.alerts->shown.size(), 1u);
+}
+
+TEST_F(UpdateCycle, CommandLineModeShowsNoAlert) {
+  mem.platform.bundle.executableFolder = fake.bundlePath() + "/Contents/MacOS";
+  platform::install(mem.platform);
+  KRSMARTDrive cli = KRSMARTDrive::initForCommandLine();
+  cli.setLocation("/dev/sda");
+  answerAll("/dev/sda");
+  answer({"-c", "/dev/sda"}, "Offline data collection status:  no parenthesis here\n");
+  cli.updateInfo();
+  EXPECT_TRUE(mem.log->contains("Exception occured in parseCapabilities. RangeException: "));
+  EXPECT_TRUE(cli.exceptionOccurred());
+  EXPECT_TRUE(mem.alerts->shown.empty());
+  EXPECT_EQ(cli.driveHealth(), kHealthPassed);
+}
+
+TEST_F(UpdateCycle, HealthAnswers) {
+  struct Case {
+    const char* name;
+    std::optional<std::string> body;  // nothing: smartctl gives nothing back
+    int32_t health;
+    std::optional<std::string> overall;
+  } cases[] = {
+      {"passed", "=== START ===\nSMART overall-health self-assessment test result: PASSED\n", kHealthPassed, "PASSED"},
+      {"failed", "=== START ===\nSMART overall-health self-assessment test result: FAILED!\n", kHealthFailed,
+       "FAILED!"},
+      {"other word", "=== START ===\nSMART overall-health self-assessment test result: UNKNOWN\n", kHealthUnknown,
+       "UNKNOWN"},
+      {"three lines", "SMART overall-health self-assessment test result: PASSED\n", kHealthUnknown, std::nullopt},
+      {"result on line 2 only", "result: PASSED\nno verdict here\n", kHealthUnknown, std::nullopt},
+      {"no result line", "=== START ===\nSMART Status not supported\n", kHealthUnknown, std::nullopt},
+      {"nothing back", std::nullopt, kHealthPassed, std::nullopt},
+  };
+  for (const auto& c : cases) {
+    KRSMARTDrive d;
+    d.setLocation("/dev/sda");
+    d.setBundlePath(fake.bundlePath());
+    answerAll("/dev/sda");
+    if (c.body) answer({"-H", "/dev/sda"}, *c.body);
+    else fake.answer({"-H", "/dev/sda"}, "\xff\n");
+    d.updateInfo();
+    EXPECT_EQ(d.driveHealth(), c.health) << c.name;
+    EXPECT_EQ(d.driveOverallHealth(), c.overall) << c.name;
+  }
+}

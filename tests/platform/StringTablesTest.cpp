@@ -1,0 +1,105 @@
+// The string tables shipped in the bundle: readable, complete in both
+// languages, and with the same placeholders in each translation.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <regex>
+
+#include "platform/Platform.h"
+#include "platform/linux/FileStrings.h"
+#include "platform/linux/StringsFile.h"
+#include "tests/support/TestPlatform.h"
+
+namespace {
+
+const std::string kResources = testing_support::sourceDir() / "resources";
+
+std::map<std::string, std::string> table(const std::string& lang, const std::string& name) {
+  auto parsed = platform::real::parseStrings(
+      testing_support::readFile(kResources + "/" + lang + ".lproj/" + name + ".strings"));
+  EXPECT_FALSE(parsed.error) << lang << "/" << name << ": " << parsed.error.value_or("");
+  EXPECT_FALSE(parsed.entries.empty()) << lang << "/" << name;
+  return parsed.entries;
+}
+
+std::multiset<std::string> placeholders(const std::string& text) {
+  static const std::regex r("%%[A-Z]+|%%|%@|%d");
+  std::multiset<std::string> out;
+  for (auto it = std::sregex_iterator(text.begin(), text.end(), r); it != std::sregex_iterator(); ++it)
+    out.insert(it->str());
+  return out;
+}
+
+// Restores the language variables a test changed.
+class LanguageScope {
+ public:
+  explicit LanguageScope(const char* language) {
+    for (const char* v : {"LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG"}) {
+      if (const char* old = std::getenv(v)) saved_[v] = old;
+      unsetenv(v);
+    }
+    setenv("LANGUAGE", language, 1);
+  }
+  ~LanguageScope() {
+    unsetenv("LANGUAGE");
+    for (const auto& [k, v] : saved_) setenv(k.c_str(), v.c_str(), 1);
+  }
+
+ private:
+  std::map<std::string, std::string> saved_;
+};
+
+}  // namespace
+
+TEST(StringTables, FrenchTranslatesEveryEnglishEntryWithTheSamePlaceholders) {
+  for (const char* name : {"Main", "Attributes", "PXCrashReporter"}) {
+    auto en = table("en", name), fr = table("fr", name);
+    for (const auto& [key, text] : en) {
+      ASSERT_TRUE(fr.count(key)) << name << ": no French entry for " << key;
+      EXPECT_EQ(placeholders(text), placeholders(fr[key])) << name << "/" << key;
+    }
+    for (const auto& [key, text] : fr)
+      EXPECT_TRUE(en.count(key) || key == "Exception2") << name << ": French-only key " << key;
+  }
+}
+
+TEST(StringTables, MainHasTheKeysTheProgramLooksUp) {
+  auto en = table("en", "Main");
+  // Each alert has its own built-in informative text, so no table entry
+  // may replace all three.
+  EXPECT_FALSE(en.count("Exception2"));
+  EXPECT_NE(table("fr", "Main")["Exception2"].find(platform::kSupportAddress), std::string::npos);
+  for (const char* key :
+       {"Exception1", "OK", "ODCANeverStarted", "ODCAVenderSpecific", "STNoError", "STInProgress", "STReserved",
+        "ABORT", "CTO", "TK0NF", "UNK", "RescanDrives", "UpdateDrives", "LaunchTR", "QuitTR", "OverallStatusPassed",
+        "OverallStatusFailing", "OverallStatusFailed", "LastUpdated", "NoDrivesFound", "ErrorScanningForDrives",
+        "DriveFailed1", "DriveFailed2", "DriveFailing1", "DriveFailing2", "DrivePassed1", "DrivePassed2",
+        "DrivePassed3", "DriveFailing3", "DriveFailed3", "EmailFailing2", "EmailFailed2", "EmailFailingFailed2",
+        "EmailPassed2", "UpdateAvailable", "Pre-fail", "Old_age", "Always", "Offline"})
+    EXPECT_TRUE(en.count(key)) << key;
+  // The English entries are the built-in texts, typos included.
+  EXPECT_EQ(en["DriveFailed2"],
+            "The drive %@ has failed.It is highly recommended to backup all files and replace drive.");
+  EXPECT_EQ(en["STInProgress"], "Self-test routine in progress... %d%% of test remaining.");
+  EXPECT_EQ(table("en", "Attributes")["TempFahr2"], "Temperature (F)");
+}
+
+TEST(StringTables, LanguageChoiceFromTheEnvironment) {
+  platform::memory::MemoryLog log;
+  platform::real::FileStrings strings(kResources, &log);
+  {
+    LanguageScope french("fr_FR.UTF-8");
+    EXPECT_EQ(strings.preferredLocalization(), "French");
+    EXPECT_EQ(strings.localizedString("Main", "QuitTR", "Quit"), "Quitter");
+    EXPECT_EQ(strings.localizedString("Attributes", "Power_On_Hours", "Power_On_Hours"),
+              "Nombre d'heures de fonctionnement");
+  }
+  {
+    LanguageScope german("de_DE");  // not shipped: English
+    EXPECT_EQ(strings.preferredLocalization(), "English");
+    EXPECT_EQ(strings.localizedString("Main", "Exception2", "built-in"), "built-in");
+    EXPECT_EQ(strings.localizedString("Attributes", "Some_New_Attribute", "Some_New_Attribute"),
+              "Some_New_Attribute");
+  }
+  EXPECT_TRUE(log.lines().empty());
+}

@@ -1,0 +1,157 @@
+#include "app/cli/Options.h"
+
+#include <cmath>
+#include <filesystem>
+
+namespace cli {
+
+namespace {
+
+struct CommandFlag {
+  const char* flag;
+  DriveCommand command;
+};
+
+const CommandFlag kCommands[] = {
+    {"--save-raw-data", DriveCommand::SaveRawData},   {"--short-test", DriveCommand::ShortTest},
+    {"--extended-test", DriveCommand::ExtendedTest},  {"--abort-test", DriveCommand::AbortTest},
+    {"--smartctl-version", DriveCommand::SmartctlVersion}, {"--smartctl-options", DriveCommand::SmartctlOptions},
+};
+
+std::optional<double> seconds(const std::string& text) {
+  try {
+    size_t used = 0;
+    double v = std::stod(text, &used);
+    if (used != text.size() || !std::isfinite(v) || v <= 0) return std::nullopt;
+    return v;
+  } catch (const std::exception&) {
+    return std::nullopt;
+  }
+}
+
+}  // namespace
+
+ParsedOptions parseOptions(const std::vector<std::string>& args) {
+  Options o;
+  auto refuse = [](std::string why) { return ParsedOptions{std::nullopt, std::move(why)}; };
+  for (size_t i = 0; i < args.size(); ++i) {
+    std::string arg = args[i];
+    std::optional<std::string> inlineValue;
+    if (arg.starts_with("--") && arg.find('=') != std::string::npos) {
+      inlineValue = arg.substr(arg.find('=') + 1);
+      arg = arg.substr(0, arg.find('='));
+    }
+    auto value = [&]() -> std::optional<std::string> {
+      if (inlineValue) return inlineValue;
+      if (i + 1 < args.size()) return args[++i];
+      return std::nullopt;
+    };
+    auto needsValue = [&](const std::string& what) { return refuse("option " + arg + " needs " + what); };
+    const bool takesValue = arg == "--replay" || arg == "--timeout" || arg == "--listings" || arg == "--naming" ||
+                            arg == "--smartctl-options";
+    if (inlineValue && !takesValue) return refuse("unknown option " + args[i]);
+
+    if (arg == "-h" || arg == "--help") {
+      o.help = true;
+    } else if (arg == "--version") {
+      o.version = true;
+    } else if (arg == "--report") {
+      o.report = true;
+    } else if (arg == "--json") {
+      o.json = true;
+    } else if (arg == "-v" || arg == "--verbose") {
+      o.verbose = true;
+    } else if (arg == "--debug") {
+      o.debug = o.verbose = true;
+    } else if (arg == "--replay") {
+      auto v = value();
+      if (!v || v->empty()) return needsValue("a raw-data file");
+      o.replays.push_back(*v);
+    } else if (arg == "--timeout") {
+      auto v = value();
+      if (!v) return needsValue("a number of seconds");
+      o.timeout = seconds(*v);
+      if (!o.timeout) return refuse("--timeout needs a positive number of seconds, not '" + *v + "'");
+    } else if (arg == "--listings") {
+      auto v = value();
+      if (!v || v->empty()) return needsValue("a folder");
+      o.listingsFolder = *v;
+    } else if (arg == "--naming") {
+      auto v = value();
+      if (!v || (*v != "macos" && *v != "linux")) return refuse("--naming takes macos or linux");
+      o.naming = *v;
+    } else if (arg == "--") {
+      for (++i; i < args.size(); ++i) o.devices.push_back(args[i]);
+    } else if (arg.size() > 1 && arg[0] == '-') {
+      const CommandFlag* found = nullptr;
+      for (const auto& c : kCommands)
+        if (arg == c.flag) found = &c;
+      if (!found) return refuse("unknown option " + arg);
+      if (o.command != DriveCommand::None) return refuse("only one drive command at a time");
+      o.command = found->command;
+      if (o.command == DriveCommand::SmartctlOptions) {
+        auto v = value();
+        if (!v) return needsValue("the smartctl options in one argument, such as \"-x\"");
+        o.smartctlOptions = *v;
+      }
+    } else {
+      std::error_code ec;
+      if (std::filesystem::is_regular_file(arg, ec)) o.replays.push_back(arg);
+      else if (arg.starts_with("/dev/")) o.devices.push_back(arg);
+      else return refuse(arg + ": no such raw-data file or device (devices are given as /dev/NAME)");
+    }
+  }
+  if ((o.json || o.report) && o.command != DriveCommand::None)
+    return refuse(std::string(o.json ? "--json" : "--report") + " applies to checks, not to drive commands");
+  if (o.json && o.report) return refuse("--json and --report cannot be combined; the JSON document holds the report data");
+  return {o, {}};
+}
+
+std::string usage() {
+  return R"(Usage: tarvel [OPTIONS] [DEVICE | FILE]...
+       tarvel defaults ...          (read and write the preferences)
+       tarvel notify NAME [OBJECT]  (tell the running monitor)
+
+Checks the SMART health of disks with smartctl. Without DEVICE or FILE it
+finds every whole disk of the machine and checks each one, printing one line
+per drive, "TITLE: STATE" (PASSED, FAILING, FAILED or UNKNOWN), with the
+reasons indented beneath.
+
+  DEVICE                check this device (/dev/sda) instead of scanning
+  FILE, --replay FILE   check a drive replayed from a raw-data file (.trdr)
+  --report              print the full report of each drive
+  --json                print one JSON document with every drive record
+  --timeout SECONDS     time limit of one smartctl run (default 600)
+  -v, --verbose         write the log to standard error too (it always
+                        goes to the system log)
+  --debug               debug messages on for this run; implies --verbose
+  -h, --help            this text
+  --version             the version of tarvel
+
+Drive commands (on each DEVICE or FILE given):
+  --save-raw-data       save the drive's raw data to the logs folder
+  --short-test          start a short self-test
+  --extended-test       start an extended self-test
+  --abort-test          abort the running self-test
+  --smartctl-version    print the version of the smartctl in use
+  --smartctl-options "OPTIONS"
+                        run smartctl with OPTIONS on the drive and print
+                        its answer (the device is added at the end)
+
+Simulated machines (tests and demos):
+  --listings FOLDER     run FOLDER/ls and FOLDER/df instead of /bin/ls and
+                        /bin/df to find the drives
+  --naming macos|linux  read the listings with these device names
+
+Exit status, as a monitoring plugin's, the worst that applies:
+  2  some drive failed
+  1  some drive is failing
+  3  the drives could not be checked: a wrong argument, no smartctl, the scan
+     failed, no drive found, or a drive of unknown health
+  0  every drive passed
+Drive commands exit with 0 when done and 1 when smartctl refused or did not
+answer.
+)";
+}
+
+}  // namespace cli

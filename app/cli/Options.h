@@ -1,0 +1,40 @@
+// The command line of `tarvel`: what to check, how to print it, and the
+// drive commands.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace cli {
+
+enum class DriveCommand { None, SaveRawData, ShortTest, ExtendedTest, AbortTest, SmartctlVersion, SmartctlOptions };
+
+struct Options {
+  std::vector<std::string> devices;  // device paths to check instead of scanning
+  std::vector<std::string> replays;  // raw-data files to check instead of scanning
+  bool report = false;
+  bool json = false;
+  bool verbose = false;  // the log also on standard error
+  bool debug = false;    // debug messages on
+  std::optional<double> timeout;
+  std::optional<std::string> listingsFolder;  // ls and df of a simulated machine
+  std::optional<std::string> naming;          // "macos" or "linux"
+  DriveCommand command = DriveCommand::None;
+  std::string smartctlOptions;
+  bool help = false;
+  bool version = false;
+};
+
+struct ParsedOptions {
+  std::optional<Options> options;
+  std::string error;  // why the arguments were refused
+};
+
+// `args` without the program name. An argument that is not an option is a
+// raw-data file when it names a regular file, else a device path under /dev.
+ParsedOptions parseOptions(const std::vector<std::string>& args);
+
+std::string usage();
+
+}  // namespace cli

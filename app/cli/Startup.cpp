@@ -1,0 +1,63 @@
+#include "app/cli/Startup.h"
+
+
+#include <cstdio>
+
+#include "monitor/PreferenceKeys.h"
+#include "platform/Domains.h"
+#include "platform/Platform.h"
+#include "platform/linux/BundleLocation.h"
+#include "platform/linux/FileStrings.h"
+#ifdef TARVEL_HAVE_PLIST
+#include "platform/linux/PlistDomainStore.h"
+#endif
+#include "platform/linux/SyslogLog.h"
+
+namespace cli {
+
+namespace {
+
+// Alerts never block a command line: they become messages on standard error.
+class StderrAlerts : public platform::Alerts {
+ public:
+  void showCritical(const std::string& message, const std::string& informative, const std::string&) override {
+    std::fprintf(stderr, "tarvel: %s: %s\n", message.c_str(), informative.c_str());
+  }
+};
+
+}  // namespace
+
+std::shared_ptr<platform::Preferences> commandLinePreferences(platform::Log* log) {
+#ifdef TARVEL_HAVE_PLIST
+  std::shared_ptr<platform::DomainStore> store =
+      std::make_shared<platform::real::PlistDomainStore>(platform::real::defaultPreferencesFolder(), log);
+#else
+  // Built without the property-list library: only the registered defaults.
+  (void)log;
+  std::shared_ptr<platform::DomainStore> store = std::make_shared<platform::MemoryDomainStore>();
+#endif
+  auto prefs = std::make_shared<platform::Preferences>(platform::kMenuItemDomain, store);
+  prefs->registerDefaults(registeredDefaults());
+  prefs->addSuite(platform::kMainAppDomain);
+  return prefs;
+}
+
+std::optional<std::string> installPlatform(const StartupSettings& settings) {
+  platform::Platform p;
+  auto log = std::make_shared<platform::real::SyslogLog>(settings.logToStderr);
+  p.log = log;
+  p.bundle = platform::real::locateBundle();
+  p.strings = std::make_shared<platform::real::FileStrings>(p.bundle.resourcesPath, log.get());
+  p.alerts = std::make_shared<StderrAlerts>();
+  p.notifications = std::make_shared<platform::NotificationCenter>();
+  p.preferences = commandLinePreferences(log.get());
+  // Only the lowest layer: a value the user stored still wins.
+  if (settings.debugMessages) p.preferences->registerDefaults({{"OutputDebugMessages", "YES"}});
+  std::string error;
+  bool folders = platform::real::ensureWritableFolders(p.bundle, &error);
+  platform::install(std::move(p));
+  if (!folders) return error + "; raw data will not be saved";
+  return std::nullopt;
+}
+
+}  // namespace cli

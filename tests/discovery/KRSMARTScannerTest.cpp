@@ -1,0 +1,349 @@
+#include "discovery/KRSMARTScanner.h"
+
+#include "tests/support/TestPlatform.h"
+
+using testing_support::FakeSmartctl;
+using testing_support::PlatformTest;
+
+namespace {
+
+// One line per drive: "location: name | name".
+std::vector<std::string> summary(const std::vector<KRSMARTDrive>& drives) {
+  std::vector<std::string> out;
+  for (const auto& d : drives) {
+    std::string line = d.driveLocation().value_or("?") + ":";
+    for (uint64_t i = 0; i < d.drivePartitionCount(); ++i) line += (i ? " | " : " ") + d.partitionNameAtIndex(i);
+    out.push_back(line);
+  }
+  return out;
+}
+
+const char* kNoMounts = "Filesystem     512-blocks      Used Available Capacity  Mounted on\n";
+
+const char* kMacDevices = "disk0\ndisk0s1\ndisk0s2\ndisk1\nrdisk0\nrdisk1\ndisk12\ndisk123\n";
+
+const char* kMacMounts =
+    "Filesystem     512-blocks      Used Available Capacity  iused    ifree %iused  Mounted on\n"
+    "/dev/disk0s2    976490576 409654344 566324232    42% 51270791 70790529   42%   /\n"
+    "devfs                 371       371         0   100%      642        0  100%   /dev\n"
+    "/dev/disk0s3      4194304   2097152   2097152    50%        0        0  100%   /private/var/vm\n"
+    "/dev/disk1s2   1953525168       100 1953525068     1%        1        1    0%   /Volumes/Backup Disk\n"
+    "/dev/disk123s1        100        10        90    10%        1        1    0%   /Volumes/Big\n"
+    "/dev/disk123s2        100        10        90    10%        1        1    0%   /Volumes/Other\n"
+    "/dev/disk1000s1       100        10        90    10%        1        1    0%   /Volumes/Huge\n"
+    "map -hosts              0         0         0   100%        0        0  100%   /net\n"
+    "map auto_home           0         0         0   100%        0        0  100%   /home\n";
+
+const char* kMacVolumesWithTime =
+    "total 8\n"
+    "drwxrwxrwt@  5 root   admin   170 Jan  3 10:12 .\n"
+    "drwxr-xr-x  31 root   wheel  1122 Jan  1 09:41 ..\n"
+    "drwxr-xr-x   1 alice  staff  8192 Jan  2 18:30 Backup Disk\n"
+    "lrwxr-xr-x   1 root   admin     1 Jan  1 09:41 Macintosh HD -> /\n";
+
+const char* kMacVolumesWithYear =
+    "total 8\n"
+    "drwxrwxrwt@  5 root   admin   170 Jan  3 10:12 .\n"
+    "lrwxr-xr-x   1 root   admin     1 Jan  1  2020 Macintosh HD -> /\n";
+
+const char* kLinuxDevices =
+    "autofs\nblock\nsda\nsda1\nsdb\nsdb1\nnvme0\nnvme0n1\nnvme0n1p1\nnvme0n1p2\nmmcblk0\nmmcblk0boot0\n"
+    "mmcblk0p1\nloop0\nsr0\ndm-0\nmd0\ntty0\n";
+
+const char* kLinuxMounts =
+    "Filesystem          1K-blocks     Used Available Use% Mounted on\n"
+    "udev                  8123456        0   8123456   0% /dev\n"
+    "tmpfs                 1627000     1800   1625200   1% /run\n"
+    "/dev/nvme0n1p2      490617784 12345678 453271234   3% /\n"
+    "tmpfs                 8134988        0   8134988   0% /dev/shm\n"
+    "/dev/nvme0n1p1         523248     5364    517884   2% /boot/efi\n"
+    "/dev/sda1           960302804 10000000 901448228   2% /media/alice/Backup Disk\n"
+    "/dev/mapper/vg-home    100000     1000     99000   1% /home\n"
+    "/dev/loop0              56832    56832         0 100% /snap/core18/2128\n"
+    "/dev/sdc1            15000000     1000  14999000   1% /run/media/bob/USB STICK\n"
+    "/dev/mmcblk0p1         300000      100    299900   1% /mnt/sdcard\n"
+    "/dev/sdd            976000000     1000 975999000   1% /srv/data\n"
+    "/dev/sr0               700000   700000         0 100% /media/cdrom\n"
+    "/dev/sdc2\n";
+
+class ScannerTest : public PlatformTest {
+ protected:
+  // ls and df programs that print prepared listings; ls answers "/dev"
+  // with `devices` and "-la /Volumes" with `volumes`.
+  NamingProfile listings(NamingProfile p, const std::string& devices, const std::string& mounts,
+                         const std::string& volumes = "") {
+    auto dir = scratch.path() / "listings";
+    scratch.write("listings/devices", devices);
+    scratch.write("listings/mounts", mounts);
+    scratch.write("listings/volumes", volumes);
+    p.lsPath = scratch
+                   .write("bin/ls",
+                          "#!/bin/sh\ncase \"$*\" in\n"
+                          "  /dev) exec cat '" + (dir / "devices").string() + "' ;;\n"
+                          "  '-la /Volumes') exec cat '" + (dir / "volumes").string() + "' ;;\n"
+                          "esac\nexit 64\n",
+                          true)
+                   .string();
+    p.dfPath = scratch.write("bin/df", "#!/bin/sh\nexec cat '" + (dir / "mounts").string() + "'\n", true).string();
+    return p;
+  }
+
+  // Replaces one listing program by a script.
+  std::string program(const std::string& name, const std::string& body) {
+    return scratch.write("bin/" + name, "#!/bin/sh\n" + body + "\n", true).string();
+  }
+};
+
+}  // namespace
+
+TEST_F(ScannerTest, BuildsDrivesFromListings) {
+  struct Case {
+    const char* name;
+    NamingProfile profile;
+    const char *devices, *mounts, *volumes;
+    std::vector<std::string> drives;
+  };
+  const Case cases[] = {
+      {"macOS",
+       macOSNaming(),
+       kMacDevices,
+       kMacMounts,
+       kMacVolumesWithTime,
+       {"/dev/disk0: Macintosh HD | Macintosh HD", "/dev/disk1: Backup Disk", "/dev/disk12:",
+        "/dev/disk123: Big | Other", "/dev/disk1000s1: Huge"}},
+      {"macOS, root link dated with a year",
+       macOSNaming(),
+       "disk0\n",
+       "/dev/disk0s2 976490576 409654344 566324232 42% 1 1 42% /\n",
+       kMacVolumesWithYear,
+       {"/dev/disk0: unknown"}},
+      {"macOS, no root link", macOSNaming(), "disk0\n", "/dev/disk0s2 9 4 5 42% 1 1 42% /\n", "", {"/dev/disk0: unknown"}},
+      {"macOS, no disk mounted", macOSNaming(), "disk0\ndisk1\n", "Filesystem 512-blocks\n", "", {"/dev/disk0:", "/dev/disk1:"}},
+      {"Linux",
+       linuxNaming(),
+       kLinuxDevices,
+       kLinuxMounts,
+       "",
+       {"/dev/sda: Backup Disk", "/dev/sdb:", "/dev/nvme0n1: / | /boot/efi", "/dev/mmcblk0: sdcard",
+        "/dev/sdc: USB STICK", "/dev/sdd: /srv/data"}},
+  };
+  for (const auto& c : cases) {
+    auto scanner = KRSMARTScanner();
+    scanner.setNamingProfile(listings(c.profile, c.devices, c.mounts, c.volumes));
+    EXPECT_TRUE(scanner.scanForDrives()) << c.name;
+    EXPECT_EQ(summary(scanner.getDrives()), c.drives) << c.name;
+  }
+  EXPECT_TRUE(mem.log->contains("Error: could not find root volume name from ls"));
+}
+
+TEST_F(ScannerTest, ScanningAgainRebuildsTheSameListObject) {
+  KRSMARTScanner scanner;
+  scanner.setNamingProfile(listings(macOSNaming(), kMacDevices, kMacMounts, kMacVolumesWithTime));
+  std::vector<KRSMARTDrive>& list = scanner.getDrives();
+  ASSERT_TRUE(scanner.scanForDrives());
+  auto first = summary(list);
+  ASSERT_TRUE(scanner.scanForDrives());
+  EXPECT_EQ(&list, &scanner.getDrives());
+  EXPECT_EQ(summary(list), first);
+}
+
+TEST_F(ScannerTest, CommandLineDrivesRunTheSmartctlBesideTheProgram) {
+  auto cli = KRSMARTScanner::initForCommandLine();
+  cli.setNamingProfile(listings(macOSNaming(), "disk0\n", kNoMounts));
+  ASSERT_TRUE(cli.scanForDrives());
+  ASSERT_EQ(cli.getDrives().size(), 1u);
+  EXPECT_EQ(cli.getDrives()[0].getsmartctlPath(), platform::bundle().executableFolder + "/smartctl");
+}
+
+TEST_F(ScannerTest, FileModeHoldsOneReplayedDrive) {
+  mem.platform.preferences->setBool("OutputDebugMessages", true);
+  auto scanner = KRSMARTScanner::initWithFile("/tmp/disk3.trdr");
+  ASSERT_EQ(scanner.getDrives().size(), 1u);
+  const KRSMARTDrive& d = scanner.getDrives()[0];
+  EXPECT_EQ(d.driveLocation(), "/tmp/disk3.trdr");
+  EXPECT_TRUE(d.isDriveFromFile());
+  EXPECT_EQ(d.driveLocationID(), "disk3.trdr");
+}
+
+TEST_F(ScannerTest, DebugMessagesFollowThePreferenceAtEachScan) {
+  KRSMARTScanner scanner;
+  scanner.setNamingProfile(listings(macOSNaming(), "disk0\n", "/dev/disk0s2 9 4 5 42% 1 1 42% /\n", kMacVolumesWithTime));
+  scanner.scanForDrives();
+  EXPECT_FALSE(mem.log->contains("Parsing drives."));
+  mem.platform.preferences->setBool("OutputDebugMessages", true);
+  scanner.scanForDrives();
+  for (const char* text : {"Parsing drives.", "Adding new drive to array: disk0.", "Parsing volumes.", "Adding volume:",
+                           "Finding root volume name.", "Found root volume name: Macintosh HD",
+                           "Found volume name: Macintosh HD"})
+    EXPECT_TRUE(mem.log->contains(text)) << text;
+}
+
+TEST_F(ScannerTest, ListingFailures) {
+  struct Case {
+    const char* name;
+    bool commandLine;
+    bool lsFails;           // else df fails
+    std::string body;       // the failing program; empty: it does not exist
+    const char* logged;
+    bool alert;
+    size_t drivesLeft;
+  };
+  const Case cases[] = {
+      {"ls cannot start", false, true, "", "Exception occured in parseDrives->parseCommandLine(lsArray)- LaunchException: ", true, 0},
+      {"ls cannot start, command line", true, true, "", "Exception occured in parseDrives->parseCommandLine(lsArray)- ", false, 0},
+      {"ls killed", false, true, "kill -9 $$", "ls returned error code: -9", false, 0},
+      {"ls prints nothing", false, true, "exit 0", "Exception occured in parseDrives->parseCommandLine(lsArray)- RangeException: ", true, 0},
+      {"df cannot start", false, false, "", "Exception occured in parseDrives->parseCommandLine(lsArray)- LaunchException: ", true, 2},
+      {"df cannot start, command line", true, false, "", "Exception occured in parseDrives->parseCommandLine(lsArray)- ", false, 2},
+      {"df killed", false, false, "kill -9 $$", "df returned error code: -9", false, 2},
+  };
+  std::optional<platform::memory::MemoryAlerts::Alert> alert;
+  for (const auto& c : cases) {
+    mem.log->clear();
+    mem.alerts->shown.clear();
+    auto scanner = c.commandLine ? KRSMARTScanner::initForCommandLine() : KRSMARTScanner();
+    NamingProfile p = listings(macOSNaming(), "disk0\ndisk1\n", "/dev/disk0s2 9 4 5 42% 1 1 42% /Volumes/A\n");
+    std::string& failing = c.lsFails ? p.lsPath : p.dfPath;
+    failing = c.body.empty() ? (scratch.path() / "missing").string() : program("failing", c.body);
+    scanner.setNamingProfile(p);
+    EXPECT_FALSE(scanner.scanForDrives()) << c.name;
+    EXPECT_TRUE(mem.log->contains(c.logged)) << c.name;
+    EXPECT_EQ(mem.alerts->shown.size(), c.alert ? 1u : 0u) << c.name;
+    if (!mem.alerts->shown.empty()) alert = mem.alerts->shown.back();
+    EXPECT_EQ(summary(scanner.getDrives()).size(), c.drivesLeft) << c.name;
+    if (c.drivesLeft) {
+      EXPECT_EQ(summary(scanner.getDrives())[0], "/dev/disk0:") << c.name;
+    }
+  }
+  ASSERT_TRUE(alert);
+  EXPECT_EQ(alert->message, "An Error Occurred");
+  EXPECT_EQ(alert->informative,
+            "An error occurred attempting to scan for drives. Tarvel may work incorrectly. Please contact "
+            "support@tarvel.example.org for help.");
+  EXPECT_EQ(alert->button, "OK");
+}
+
+TEST_F(ScannerTest, RootListingFailuresNameTheVolumeUnknown) {
+  struct Case {
+    const char* name;
+    bool commandLine;
+    bool startable;
+    const char* logged;
+    bool alert;
+  };
+  const Case cases[] = {
+      {"killed", false, true, "ls returned error code: -9", false},
+      {"cannot start", false, false, "Exception occured in findRootVolumeName->parseCommandLine- LaunchException: ", true},
+      {"cannot start, command line", true, false, "Exception occured in findRootVolumeName->parseCommandLine- ", false},
+  };
+  for (const auto& c : cases) {
+    mem.log->clear();
+    mem.alerts->shown.clear();
+    auto scanner = c.commandLine ? KRSMARTScanner::initForCommandLine() : KRSMARTScanner();
+    NamingProfile p = listings(macOSNaming(), "disk0\n", "/dev/disk0s2 9 4 5 42% 1 1 42% /\n");
+    std::string ls = p.lsPath;
+    // The device listing works; the /Volumes listing is killed, or the
+    // program is gone by then (df removes it).
+    p.lsPath = program("ls2", "[ \"$1\" = /dev ] && exec '" + ls + "' \"$@\"\nkill -9 $$");
+    if (!c.startable) p.dfPath = program("df2", "rm -f '" + p.lsPath + "'\nexec '" + p.dfPath + "'");
+    scanner.setNamingProfile(p);
+    EXPECT_TRUE(scanner.scanForDrives()) << c.name;
+    EXPECT_EQ(summary(scanner.getDrives()), std::vector<std::string>{"/dev/disk0: unknown"}) << c.name;
+    EXPECT_TRUE(mem.log->contains(c.logged)) << c.name;
+    EXPECT_EQ(mem.alerts->shown.size(), c.alert ? 1u : 0u) << c.name;
+  }
+}
+
+namespace {
+
+const char* kSteps[][3] = {{"-i", nullptr}, {"-H", nullptr},         {"-c", nullptr},
+                           {"-A", nullptr}, {"-l", "error"},         {"-l", "selftest"}};
+
+// Answers every update step for `device` with `text`.
+void answerAll(FakeSmartctl& fake, const std::string& device, const std::string& text) {
+  for (const auto& step : kSteps) {
+    std::vector<std::string> args{step[0]};
+    if (step[1]) args.push_back(step[1]);
+    args.push_back(device);
+    fake.answer(args, text);
+  }
+}
+
+std::string passed() {
+  return testing_support::banner() +
+         "=== START OF READ SMART DATA SECTION ===\nSMART overall-health self-assessment test result: PASSED\n";
+}
+
+std::string openFailure(const std::string& device) {
+  return testing_support::banner() + "Smartctl open device: " + device + " failed: No such device\n";
+}
+
+}  // namespace
+
+TEST_F(ScannerTest, UpdateDropsUnsupportedDrivesUnlessAskedToShowThem) {
+  FakeSmartctl fake(scratch.path());
+  answerAll(fake, "/dev/disk0", passed());
+  answerAll(fake, "/dev/disk1", openFailure("/dev/disk1"));
+  answerAll(fake, "/dev/disk2", passed());
+  for (bool show : {false, true}) {
+    mem.platform.preferences->setBool("ShowUnsupportedDrives", show);
+    KRSMARTScanner scanner;
+    scanner.setNamingProfile(listings(macOSNaming(), "disk0\ndisk1\ndisk2\n", kNoMounts));
+    ASSERT_TRUE(scanner.scanForDrives());
+    for (auto& d : scanner.getDrives()) d.setBundlePath(fake.bundlePath());
+    std::vector<std::string> seen;
+    scanner.setUpdateHooks({[&](const KRSMARTDrive& d, size_t i, size_t n) {
+                              seen.push_back(d.driveLocationID() + " " + std::to_string(i) + "/" + std::to_string(n));
+                            },
+                            nullptr});
+    scanner.updateDrives();
+    std::vector<std::string> expected{"/dev/disk0:", "/dev/disk2:"};
+    if (show) expected.insert(expected.begin() + 1, "/dev/disk1:");
+    EXPECT_EQ(summary(scanner.getDrives()), expected) << "show " << show;
+    // The drive after a removed one takes its index and is updated next.
+    std::vector<std::string> order{"disk0 0/3", "disk1 1/3", show ? "disk2 2/3" : "disk2 1/2"};
+    EXPECT_EQ(seen, order) << "show " << show;
+    EXPECT_EQ(scanner.getDrives().back().driveHealth(), kHealthPassed);
+  }
+}
+
+TEST_F(ScannerTest, DriveRunningASelfTestIsLeftAloneWhenCommandsWouldAbortIt) {
+  FakeSmartctl fake(scratch.path());
+  const std::string capabilities = testing_support::banner() +
+                                   "=== START OF READ SMART DATA SECTION ===\n"
+                                   "General SMART Values:\n"
+                                   "Offline data collection status:  (0x00)\tOffline data collection activity\n"
+                                   "\t\t\t\t\twas never started.\n"
+                                   "Self-test execution status:      ( 249)\tSelf-test routine in progress...\n"
+                                   "\t\t\t\t\t90% of test remaining.\n"
+                                   "Total time to complete Offline \n"
+                                   "data collection: \t\t(  44160) seconds.\n"
+                                   "Offline data collection\n"
+                                   "capabilities: \t\t\t (0x7f) SMART execute Offline immediate.\n"
+                                   "SMART capabilities:            (0x0003)\tSaves SMART data before entering\n"
+                                   "Error logging capability:        (0x01)\tError logging supported.\n"
+                                   "\t\t\t\t\tGeneral Purpose Logging supported.\n"
+                                   "Short self-test routine \n"
+                                   "recommended polling time: \t (   2) minutes.\n"
+                                   "Extended self-test routine\n"
+                                   "recommended polling time: \t ( 468) minutes.\n";
+  answerAll(fake, "/dev/disk0", passed());
+  fake.answer({"-c", "/dev/disk0"}, capabilities);
+  answerAll(fake, "/dev/disk1", passed());
+  KRSMARTScanner scanner;
+  scanner.setNamingProfile(listings(macOSNaming(), "disk0\ndisk1\n", kNoMounts));
+  ASSERT_TRUE(scanner.scanForDrives());
+  for (auto& d : scanner.getDrives()) d.setBundlePath(fake.bundlePath());
+  scanner.updateDrives();
+  if (!scanner.getDrives()[0].driveAbortOfflineCollection()) GTEST_SKIP() << "capabilities are not parsed yet";
+  ASSERT_TRUE(scanner.getDrives()[0].driveSelfTestExecutionInProgress());
+  const size_t callsAfterFirst = fake.calls().size();
+  scanner.updateDrives();
+  size_t disk0Calls = 0;
+  auto calls = fake.calls();
+  for (size_t i = callsAfterFirst; i < calls.size(); ++i)
+    if (calls[i].find("/dev/disk0") != std::string::npos) ++disk0Calls;
+  EXPECT_EQ(disk0Calls, 0u);
+  EXPECT_GT(calls.size(), callsAfterFirst);  // disk1 was still updated
+  EXPECT_EQ(scanner.getDrives().size(), 2u);
+}

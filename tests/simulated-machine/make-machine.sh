@@ -1,0 +1,60 @@
+#!/bin/sh
+# Builds a simulated machine: a bundle whose tarvel finds the machine's
+# disks through prepared listings and reads them through the smartctl of
+# this folder, which replays traces made by tarvel-fakedrive.
+#
+# Usage: make-machine.sh DESCRIPTION_FOLDER OUTPUT_BUNDLE TARVEL FAKEDRIVE
+#
+# DESCRIPTION_FOLDER holds
+#   devices   what "ls /dev" prints
+#   mounts    what "df" prints
+#   volumes   what "ls -la /Volumes" prints (optional)
+#   drives    one line per disk: "DEVICE DRIVE", DRIVE being the name of a
+#             drive description (NAME.drive in the folders of DRIVE_PATH,
+#             by default resources/simulated-drives and tests/drives), or
+#             "!REASON" for a disk smartctl may not open
+# The machine is run as OUTPUT_BUNDLE/Contents/MacOS/tarvel --listings OUTPUT_BUNDLE/listings
+set -eu
+[ $# -eq 4 ] || { echo "usage: $0 DESCRIPTION_FOLDER OUTPUT_BUNDLE TARVEL FAKEDRIVE" >&2; exit 2; }
+description=$1 out=$2 tarvel=$3 fakedrive=$4
+kit=$(cd "$(dirname "$0")" && pwd)
+repo=$(cd "$kit/../.." && pwd)
+drive_path=${DRIVE_PATH:-$repo/resources/simulated-drives:$repo/tests/drives}
+
+macos="$out/Contents/MacOS"
+rm -rf "$out"
+mkdir -p "$macos/traces" "$out/Contents/Resources" "$out/listings"
+# A hard link keeps /proc/self/exe inside the machine; a copy does too.
+ln -f "$tarvel" "$macos/tarvel" 2>/dev/null || cp "$tarvel" "$macos/tarvel"
+cp "$kit/smartctl" "$macos/smartctl"
+cp "$kit/ls" "$kit/df" "$out/listings/"
+cp "$description/devices" "$out/listings/devices"
+cp "$description/mounts" "$out/listings/mounts"
+[ ! -f "$description/volumes" ] || cp "$description/volumes" "$out/listings/volumes"
+
+find_drive() {
+  old_ifs=$IFS
+  IFS=:
+  for dir in $drive_path; do
+    if [ -f "$dir/$1.drive" ]; then
+      IFS=$old_ifs
+      echo "$dir/$1.drive"
+      return 0
+    fi
+  done
+  IFS=$old_ifs
+  echo "make-machine: no drive description $1.drive in $drive_path" >&2
+  return 1
+}
+
+while read -r device drive; do
+  case "$device" in '' | '#'*) continue ;; esac
+  name=$(basename "$device")
+  case "$drive" in
+    '!'*) printf '%s\n' "${drive#!}" > "$macos/traces/$name.fail" ;;
+    *)
+      file=$(find_drive "$drive")
+      "$fakedrive" -o "$macos/traces/$name.trdr" "$file"
+      ;;
+  esac
+done < "$description/drives"

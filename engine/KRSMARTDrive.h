@@ -84,6 +84,11 @@ class KRSMARTDrive {
   void parseErrorLog();
   void parseSelftestLog();
   void parseSelectiveLog();
+  // What the three log steps do with smartctl's answer once it came back;
+  // tests and fuzzers feed lines here directly.
+  void parseAttributeLines(const OutputLines& lines);
+  void parseErrorLogLines(const OutputLines& lines);
+  void parseSelftestLogLines(const OutputLines& lines);
 
   // ---- output field helpers (they use no drive state)
   static std::string parseLine(const std::string& line);
@@ -207,6 +212,9 @@ class KRSMARTDrive {
   void debug(const std::string& message) const;
   // Key of a remembered per-drive value: serial number (else location) + suffix.
   std::string rememberedKey(const std::string& suffix) const;
+  void applyAttributeRules(const KRSMARTAttribute& attribute);
+  void applyErrorCountRule();
+  void applyTestLogRule();
   void applyFailedTestRule();
 
   bool smartSupport = false;

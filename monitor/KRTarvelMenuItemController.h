@@ -8,6 +8,7 @@
 //   monitor/Check.cpp                       updateDrives and the drive list file
 //   monitor/Polling.cpp                     scanForDrives, checkTimer, toggleTimer, launchTarvel
 //   monitor/EmailReport.cpp                 sendEmailWithSubjectAndMessage
+//   monitor/UpdaterDelegate.cpp             updaterDidFindValidUpdate, versionComparatorForUpdater
 #pragma once
 
 #include <cstdint>
@@ -19,6 +20,7 @@
 #include "monitor/KRGrowlBridgeController.h"
 #include "monitor/MenuModel.h"
 #include "monitor/MonitorServices.h"
+#include "support/SUVersionComparison.h"
 
 class KRTarvelMenuItemController {
  public:
@@ -46,10 +48,10 @@ class KRTarvelMenuItemController {
                                                                    const PasswordLookup& passwordLookup);
   // The updater's delegate operations.
   bool updaterShouldPromptForPermissionToCheckForUpdates(Updater&) const { return false; }
-  // TODO(support): announce the update in the menu, mark "UpdateAvailable"
-  // in the main application's domain and launch it.
-  void updaterDidFindValidUpdate(Updater&, const std::string& /*update*/) {}
-  // TODO(support): versionComparatorForUpdater, once KRSparkleVersionComparator exists.
+  // Announces the update in the menu, marks "UpdateAvailable" in the main
+  // application's domain and launches it.
+  void updaterDidFindValidUpdate(Updater&, const std::string& update);
+  SUVersionComparison* versionComparatorForUpdater(Updater&) const;
 
   // The action of a menu item, as the desktop adapter delivers it.
   void perform(MenuAction action);

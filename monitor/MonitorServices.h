@@ -74,7 +74,8 @@ class TimerService {
 
 class KRTarvelMenuItemController;
 
-// The self-updater. Nothing is wired to it yet; the default does nothing.
+// The self-updater (support/MonitorUpdater.h on the desktop); the default
+// does nothing.
 class Updater {
  public:
   virtual ~Updater() = default;

@@ -203,7 +203,7 @@ TEST_F(TarvelCommand, ChecksEveryDiskOfAMachine) {
   ASSERT_TRUE(fs::exists(saved));
   Result replay = tarvel(m, {saved.string(), "--replay", (home() / ".local/state/Tarvel/sda.trdr").string()}, false);
   EXPECT_EQ(replay.status, 2);
-  EXPECT_EQ(replay.out, "sdb.trdr with partitions : FAILED\nsda.trdr with partitions : PASSED\n");
+  EXPECT_EQ(replay.out, "sdb.trdr with partitions : FAILED\n    Reallocated bad sector status is failed\nsda.trdr with partitions : PASSED\n");
 }
 
 TEST_F(TarvelCommand, HealthyMachineExitsZero) {
@@ -245,7 +245,7 @@ TEST_F(TarvelCommand, MacShapedMachineThroughTheMacNaming) {
                                            "lrwxr-xr-x   1 root  admin    1 Jan  1 09:41 Macintosh HD -> /\n";
   Result r = tarvel(m, {"--naming", "macos"});
   EXPECT_EQ(r.status, 2) << r.err;
-  EXPECT_EQ(r.out, "Macintosh HD: PASSED\nBackup Disk: FAILED\n");
+  EXPECT_EQ(r.out, "Macintosh HD: PASSED\nBackup Disk: FAILED\n    Reallocated bad sector status is failed\n");
 }
 
 TEST_F(TarvelCommand, DriveCommandsOnASimulatedDisk) {
@@ -256,7 +256,7 @@ TEST_F(TarvelCommand, DriveCommandsOnASimulatedDisk) {
   fs::path saved = home() / ".local/state/Tarvel/sda.trdr";
   EXPECT_EQ(save.status, 0) << save.err;
   EXPECT_EQ(save.out, "Saved the raw data of /dev/sda to " + saved.string() + "\n");
-  EXPECT_EQ(tarvel(m, {saved.string()}, false).out, "sda.trdr with partitions : FAILED\n");
+  EXPECT_EQ(tarvel(m, {saved.string()}, false).out, "sda.trdr with partitions : FAILED\n    Reallocated bad sector status is failed\n");
 
   Result failed = tarvel(m, {"--save-raw-data", "/dev/sdx"}, false);
   EXPECT_EQ(failed.status, 1);

@@ -21,6 +21,10 @@ class UpdateCycle : public DriveTest {
     answer({"-i", device}, drive_fixtures::kIdentity);
     answer({"-H", device}, drive_fixtures::kHealthPassed);
     answer({"-c", device}, drive_fixtures::capabilities());
+    const std::string empty = "=== START OF READ SMART DATA SECTION ===\n";
+    answer({"-A", device}, empty);
+    answer({"-l", "error", device}, empty);
+    answer({"-l", "selftest", device}, empty);
     fake.answer({"-r", "ataioctl,2", "-a", device}, "RAW TRACE\n");
   }
   std::string rawFile(const std::string& disk) { return mem.platform.bundle.logsFolder + "/" + disk + ".trdr"; }
@@ -32,7 +36,8 @@ TEST_F(UpdateCycle, RealDriveRunsEveryStepAndSavesRawData) {
   answerAll("/dev/sda");
   drive.updateInfo();
   EXPECT_EQ(progress, 7);
-  EXPECT_EQ(fake.calls(), (std::vector<std::string>{"-i /dev/sda", "-H /dev/sda", "-c /dev/sda",
+  EXPECT_EQ(fake.calls(), (std::vector<std::string>{"-i /dev/sda", "-H /dev/sda", "-c /dev/sda", "-A /dev/sda",
+                                                      "-l error /dev/sda", "-l selftest /dev/sda",
                                                       "-r ataioctl,2 -a /dev/sda"}));
   EXPECT_EQ(testing_support::readFile(rawFile("sda")), "RAW TRACE\n");
   EXPECT_EQ(drive.driveHealth(), kHealthPassed);
@@ -49,7 +54,7 @@ TEST_F(UpdateCycle, ReplayedDriveNeverWritesRawData) {
   answerAll("-");
   drive.updateInfo();
   EXPECT_EQ(progress, 6);
-  EXPECT_EQ(fake.calls(), (std::vector<std::string>{"-i -", "-H -", "-c -"}));
+  EXPECT_EQ(fake.calls(), (std::vector<std::string>{"-i -", "-H -", "-c -", "-A -", "-l error -", "-l selftest -"}));
   EXPECT_FALSE(fs::exists(rawFile("sdb")));
   EXPECT_EQ(testing_support::readFile(trace), "saved trace\n");
 }

@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Builds the libFuzzer targets with clang (build-fuzz) and runs each for a
+# short while on its seed corpus in fuzz/corpus. FUZZ_SECONDS sets the time
+# per target (20), JOBS the build's parallel jobs. New inputs the fuzzer
+# finds go to build-fuzz/corpus, crashes to build-fuzz/crashes.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+seconds=${FUZZ_SECONDS:-20}
+
+cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DTARVEL_FUZZ=ON -DTARVEL_GUI=OFF >/dev/null
+ninja -C build-fuzz -j "${JOBS:-$(nproc)}" fuzzers
+
+mkdir -p build-fuzz/crashes
+for seeds in fuzz/corpus/*/; do
+  target=$(basename "$seeds")
+  work=build-fuzz/corpus/$target
+  mkdir -p "$work"
+  log=build-fuzz/$target.log
+  if ! ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+    "build-fuzz/fuzz/$target" -max_total_time="$seconds" -timeout=10 -max_len=16384 \
+    -artifact_prefix="build-fuzz/crashes/$target-" "$work" "$seeds" >"$log" 2>&1; then
+    tail -n 60 "$log"
+    echo "Fuzzing $target failed: the input is in build-fuzz/crashes, the whole output in $log"
+    exit 1
+  fi
+  echo "$target: $(grep -E '^Done [0-9]+ runs' "$log")"
+done
+echo "Fuzzing found nothing."

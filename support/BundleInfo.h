@@ -1,0 +1,7 @@
+// Reads text values of a bundle's Contents/Info.plist (XML or binary).
+#pragma once
+
+#include <optional>
+#include <string>
+
+std::optional<std::string> bundleInfoString(const std::string& bundlePath, const std::string& key);

@@ -1,0 +1,19 @@
+#include "support/UpdateAnnouncement.h"
+
+#include "platform/Platform.h"
+
+namespace support {
+
+std::string updateAvailableTitle() {
+  return platform::localized("Main", "UpdateAvailable", "An update is available");
+}
+
+void markUpdateAvailable(platform::Preferences& prefs, const std::string& mainApplicationDomain) {
+  // When the main application has never run there is no domain yet: start
+  // one holding just the flag, so the update is offered at its first start.
+  auto domain = prefs.persistentDomain(mainApplicationDomain).value_or(platform::PlistValue::Dict{});
+  domain["UpdateAvailable"] = platform::PlistValue(true);
+  prefs.setPersistentDomain(domain, mainApplicationDomain);
+}
+
+}  // namespace support

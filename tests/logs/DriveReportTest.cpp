@@ -1,0 +1,312 @@
+#include <gtest/gtest.h>
+
+#include "tests/logs/LogTestSupport.h"
+
+namespace {
+
+using logs_test::DriveStepTest;
+
+const std::string kAttributeHeading =
+    "ID#   ATTRIBUTE NAME                         FLAG       VALUE   WORST   THRESH  TYPE         "
+    "UPDATED     FAILED    RAW VALUE\n";
+
+KRSMARTAttribute attribute(int32_t id, std::optional<std::string> name, uint32_t flag, std::optional<std::string> type,
+                           std::optional<std::string> updated, int32_t failed, int64_t raw) {
+  KRSMARTAttribute a;
+  a.setIDNumber(id);
+  a.setName(std::move(name));
+  a.setFlag(flag);
+  a.setValue(100);
+  a.setWorst(100);
+  a.setThresh(10);
+  a.setType(std::move(type));
+  a.setUpdated(std::move(updated));
+  a.setFailed(failed);
+  a.setRaw(raw);
+  return a;
+}
+
+class DriveReport : public DriveStepTest {};
+
+TEST_F(DriveReport, HeadingsLineUpWithTheRows) {
+  // Where each column's word starts, in the heading and in a row.
+  const std::string row = attribute(5, "Reallocated_Sector_Ct", 0x33, "Old_age", "Always", 1, 0).description();
+  for (size_t column : {0u, 6u, 45u, 56u, 64u, 72u, 80u, 93u, 105u, 115u}) {
+    const bool startsWord = column == 0 || kAttributeHeading[column - 1] == ' ';
+    EXPECT_TRUE(startsWord && kAttributeHeading[column] != ' ') << column;
+    const bool rowStartsWord = column == 0 || row[column - 1] == ' ';
+    EXPECT_TRUE(rowStartsWord && row[column] != ' ') << column << " in '" << row << "'";
+  }
+}
+
+TEST_F(DriveReport, AttributeRows) {
+  struct Case {
+    KRSMARTAttribute a;
+    std::string text;
+  } cases[] = {
+      {attribute(5, "Reallocated_Sector_Ct", 51, "Pre-fail", "Always", 1, 0),
+       "5     Reallocated_Sector_Ct                  0x0033     100     100     010     Pre-fail     Always      "
+       "Never     0"},
+      {attribute(194, "Temperature_Celsius", 0x22, "Old_age", "Offline", 2, -4),
+       "194   Temperature_Celsius                    0x0022     100     100     010     Old_age      Offline     "
+       "FAILING NOW     -4"},
+      {attribute(7, "Seek_Error_Rate", 0xf, "Pre-fail", "Always", 3, 61327471),
+       "7     Seek_Error_Rate                        0x000F     100     100     010     Pre-fail     Always      "
+       "In the past     61327471"},
+      // a row that was not read: no WHEN_FAILED word, no texts
+      {attribute(0, std::nullopt, 0, std::nullopt, std::nullopt, 0, 0),
+       "0                                            0x0000     100     100     010          "
+       "     0"},
+      // names of the full width or more are followed by the flag at once
+      {attribute(1, std::string(39, 'N'), 0x1, "Pre-fail", "Always", 1, 0),
+       "1     " + std::string(39, 'N') + "0x0001     100     100     010     Pre-fail     Always      Never     0"},
+      {attribute(1, std::string(45, 'N'), 0x1, "Pre-fail", "Always", 1, 0),
+       "1     " + std::string(45, 'N') + "0x0001     100     100     010     Pre-fail     Always      Never     0"},
+      // a localized name is padded by characters, not bytes
+      {attribute(194, "Température", 0x22, "Old_age", "Always", 1, 36),
+       "194   Température                            0x0022     100     100     010     Old_age      Always      "
+       "Never     36"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(c.a.description(), c.text);
+
+  KRSMARTAttribute t = attribute(194, "Temperature_Celsius", 0x22, "Old_age", "Always", 1, 36);
+  t.setTemperatureAvailable(true);
+  t.setMin(22);
+  t.setMax(52);
+  EXPECT_EQ(t.description(),
+            "194   Temperature_Celsius                    0x0022     100     100     010     Old_age      Always      "
+            "Never     36 (Lifetime Min/Max 22/52)");
+}
+
+TEST_F(DriveReport, FrenchNamesGetTheirWiderColumn) {
+  mem.strings->language = "French";
+  EXPECT_EQ(attribute(9, "Heures de fonctionnement", 0x32, "Old_age", "Always", 1, 21532).description(),
+            "9     Heures de fonctionnement" + std::string(90 - 24, ' ') +
+                "0x0032     100     100     010     Old_age      Always      Never     21532");
+}
+
+TEST_F(DriveReport, ErrorLogEntries) {
+  KRSMARTErrorCommand command;
+  command.setRegisterCR(0x25);
+  command.setRegisterSC(0x01);
+  command.setRegisterSN(0xbc);
+  command.setRegisterCL(0x0a);
+  command.setRegisterDH(0xe0);
+  command.setPowerUpTime("00:01:02.345");
+  command.setCommand("READ DMA EXT");
+  EXPECT_EQ(command.description(), "25 00 01 BC 0A 00 E0 00      00:01:02.345  READ DMA EXT\n");
+
+  KRSMARTErrorLog e;
+  e.setNumber(3);
+  e.setTime(812);
+  e.setActivity("the device was active or idle.");
+  e.setRegisterER(0x84);
+  e.setRegisterST(0x51);
+  e.setRegisterSC(0x01);
+  e.setRegisterSN(0xbc);
+  e.setRegisterCL(0x0a);
+  e.setRegisterDH(0xe0);
+  e.setError1(5);
+  e.setError2(1);
+  e.setSectors(1);
+  e.setLBA(2748);
+  e.setErrorCommands({command, command});
+  EXPECT_EQ(e.description(),
+            "Error 3 occured at disk power-on lifetime: 812 hours\n"
+            "  When the command that caused the error occurred, the device was active or idle.\n"
+            "  After command completion occurred, registers were:\n"
+            "  ER ST SC SN CL CH DH\n"
+            "  -- -- -- -- -- -- --\n"
+            "  84 51 01 BC 0A 00 E0\n"
+            "  Error: Interface CRC error, Command Aborted with 1 sectors at LBA = ABC\n"
+            "  Commands leading to the command that caused the error were:\n"
+            "  CR FR SC SN CL CH DH DC   Powered_Up_Time  Command/Feature_Name\n"
+            "  -- -- -- -- -- -- -- --  ----------------  --------------------\n"
+            "  25 00 01 BC 0A 00 E0 00      00:01:02.345  READ DMA EXT\n"
+            "  25 00 01 BC 0A 00 E0 00      00:01:02.345  READ DMA EXT\n");
+
+  struct Case {
+    int32_t error2, sectors;
+    const char* line;
+  } cases[] = {
+      {1, 1, "  Error: Interface CRC error, Command Aborted with 1 sectors at LBA = ABC\n"},
+      {1, 0, "  Error: Interface CRC error, Command Aborted\n"},
+      {0, 8, "  Error: Interface CRC error  with 8 sectors at LBA = ABC\n"},
+      {0, -1, "  Error: Interface CRC error\n"},
+      {-3, 0, "  Error: Interface CRC error\n"},
+  };
+  for (const Case& c : cases) {
+    e.setError2(c.error2);
+    e.setSectors(c.sectors);
+    EXPECT_NE(e.description().find(std::string("  -- -- -- -- -- -- --\n  84 51 01 BC 0A 00 E0\n") + c.line),
+              std::string::npos)
+        << c.line;
+  }
+
+  KRSMARTErrorLog bare;
+  EXPECT_EQ(bare.description(),
+            "Error 0 occured at disk power-on lifetime: 0 hours\n"
+            "  When the command that caused the error occurred, \n"
+            "  After command completion occurred, registers were:\n"
+            "  ER ST SC SN CL CH DH\n"
+            "  -- -- -- -- -- -- --\n"
+            "  00 00 00 00 00 00 00\n"
+            "  Error: Unknown\n"
+            "  Commands leading to the command that caused the error were:\n"
+            "  CR FR SC SN CL CH DH DC   Powered_Up_Time  Command/Feature_Name\n"
+            "  -- -- -- -- -- -- -- --  ----------------  --------------------\n");
+  EXPECT_FALSE(bare.getLastErrorCommand());
+}
+
+TEST_F(DriveReport, SelfTestEntries) {
+  KRSMARTSelfTestLog t;
+  t.setNumber(1);
+  t.setType("Extended offline");
+  t.setStatus("Completed without error");
+  t.setRemaining(0);
+  t.setLifetime(1234);
+  t.setLBA(-1);
+  EXPECT_EQ(t.description(), "# 1  Extended offline    Completed without error         0%      1234         -");
+  t.setNumber(21);
+  t.setType("Short offline");
+  t.setStatus("Completed: read failure");
+  t.setRemaining(90);
+  t.setLBA(1953525134);
+  EXPECT_EQ(t.description(),
+            "#21  Short offline       Completed: read failure        90%      1234         1953525134");
+
+  KRSMARTSelfTestLog unknown;
+  unknown.setType(std::string(20, 'T'));
+  EXPECT_EQ(unknown.description(), "# 0  " + std::string(20, 'T') + "  Unknown type         0%         0         0");
+  unknown.setType(std::nullopt);
+  unknown.description();
+  EXPECT_EQ(unknown.getType(), "Unknown type");
+  EXPECT_EQ(unknown.getStatus(), "Unknown type");
+}
+
+TEST_F(DriveReport, DriveWithoutSmartSupport) {
+  drive.addPartitionName("Macintosh HD");
+  drive.addPartitionName("Data");
+  EXPECT_EQ(drive.description(),
+            "location: /dev/sdb\n"
+            "partition count: 2\n"
+            "partitions: Macintosh HD, Data, \n"
+            "SMART Support: Unsupported\n"
+            "Last SMART Error: *not set*");
+
+  answer({"-H"}, "");  // the banner alone
+  drive.parseHealth();
+  KRSMARTDrive nowhere;
+  EXPECT_EQ(nowhere.description(),
+            "location: *not set*\npartition count: 0\n\nSMART Support: Unsupported\nLast SMART Error: *not set*");
+  EXPECT_EQ(drive.description().substr(drive.description().rfind('\n') + 1), "Last SMART Error: unknown error");
+}
+
+TEST_F(DriveReport, WholeDrive) {
+  drive.addPartitionName("Data");
+  answer({"-H"}, "=== START OF READ SMART DATA SECTION ===\n"
+                 "SMART overall-health self-assessment test result: PASSED\n");
+  answer({"-A"},
+         "=== START OF READ SMART DATA SECTION ===\n"
+         "SMART Attributes Data Structure revision number: 16\n"
+         "Vendor Specific SMART Attributes with Thresholds:\n"
+         "ID# ATTRIBUTE_NAME          FLAG     VALUE WORST THRESH TYPE      UPDATED  WHEN_FAILED RAW_VALUE\n"
+         "  5 Reallocated_Sector_Ct   0x0033   100   100   010    Pre-fail  Always       -       0\n"
+         "194 Temperature_Celsius     0x0022   064   056   000    Old_age   Always       -       36 (Lifetime Min/Max "
+         "22/52)\n\n");
+  answer({"-l", "error"},
+         "=== START OF READ SMART DATA SECTION ===\n"
+         "SMART Error Log Version: 1\n"
+         "ATA Error Count: 1\n"
+         "Error 1 occurred at disk power-on lifetime: 812 hours (33 days + 20 hours)\n"
+         "  When the command that caused the error occurred, the device was active or idle.\n\n"
+         "  After command completion occurred, registers were:\n"
+         "  ER ST SC SN CL CH DH\n"
+         "  -- -- -- -- -- -- --\n"
+         "  40 51 00 cd ab 00 e0  Error: UNC at LBA = 0x0000abcd = 43981\n\n"
+         "  Commands leading to the command that caused the error were:\n"
+         "  CR FR SC SN CL CH DH DC   Powered_Up_Time  Command/Feature_Name\n"
+         "  -- -- -- -- -- -- -- --  ----------------  --------------------\n"
+         "  c8 00 08 cd ab 00 e0 00      00:01:02.345  READ DMA\n\n");
+  answer({"-l", "selftest"},
+         "=== START OF READ SMART DATA SECTION ===\n"
+         "SMART Self-test log structure revision number 1\n"
+         "Num  Test_Description    Status                  Remaining  LifeTime(hours)  LBA_of_first_error\n"
+         "# 1  Extended offline    Completed without error       00%      1234         -\n"
+         "# 2  Short offline       Completed: read failure       00%      1200         4096\n\n");
+  drive.updateInfo();
+  EXPECT_EQ(drive.description(),
+            "location: /dev/sdb\n"
+            "partition count: 1\n"
+            "partitions: Data, \n"
+            "SMART Support: Supported\n"
+            "Last SMART Error: *not set*\n"
+            "Model Family: *not set*\n"
+            "Model: *not set*\n"
+            "Serial Number: *not set*\n"
+            "Firmware Version: *not set*\n"
+            "Capacity: *not set*\n"
+            "ATA Version: *not set*\n"
+            "SATA Version: *not set*\n"
+            "Rotation Rate: *not set*\n"
+            "Health: Failing\n"
+            "Overall Health: PASSED\n"
+            "Offline Data Status: 0\n"
+            "Self Test Status: 0\n"
+            "Offline Data Collection Time: 0\n"
+            "Data Collection Capabilities: 0\n"
+            "SMART Capabilities: 0\n"
+            "Error Logging Capabilities: 0\n"
+            "Short Self Test Time: 0\n"
+            "Long Self Test Time: 0\n"
+            "Conveyance Self Test Time: 0\n"
+            "Attribute Log Revision: 16\n"
+            "Attribute Count: 2\n"
+            "Attributes:\n" +
+                kAttributeHeading +
+                "5     Reallocated_Sector_Ct                  0x0033     100     100     010     Pre-fail     "
+                "Always      Never     0\n"
+                "194   Temperature_Celsius                    0x0022     064     056     000     Old_age      "
+                "Always      Never     36 (Lifetime Min/Max 22/52)\n"
+                "Error Log Version: 1\n"
+                "Error Count: 1\n"
+                "Error Log: \n"
+                "Error 1 occured at disk power-on lifetime: 812 hours\n"
+                "  When the command that caused the error occurred, the device was active or idle.\n"
+                "  After command completion occurred, registers were:\n"
+                "  ER ST SC SN CL CH DH\n"
+                "  -- -- -- -- -- -- --\n"
+                "  40 51 00 CD AB 00 E0\n"
+                "  Error: Uncorrectable Error\n"
+                "  Commands leading to the command that caused the error were:\n"
+                "  CR FR SC SN CL CH DH DC   Powered_Up_Time  Command/Feature_Name\n"
+                "  -- -- -- -- -- -- -- --  ----------------  --------------------\n"
+                "  C8 00 08 CD AB 00 E0 00      00:01:02.345  READ DMA\n"
+                "\n"
+                "Self Test Log Revision: 1\n"
+                "Self Test Log Count: 2\n"
+                "Self Test Log:\n"
+                "\n"
+                "Num  Test_Description    Status                   Remaining  LifeTime(hours)  LBA_of_first_error\n"
+                "# 1  Extended offline    Completed without error         0%      1234         -\n"
+                "# 2  Short offline       Completed: read failure         0%      1200         4096\n");
+}
+
+TEST_F(DriveReport, EmptyLogs) {
+  answer({"-H"}, "=== START OF READ SMART DATA SECTION ===\n"
+                 "SMART overall-health self-assessment test result: FAILED!\n");
+  answer({"-l", "selftest"}, "=== START OF READ SMART DATA SECTION ===\n"
+                             "No self-tests have been logged.  [To run self-tests, use: smartctl -t]\n");
+  drive.updateInfo();
+  const std::string report = drive.description();
+  EXPECT_NE(report.find("\nHealth: Failed\nOverall Health: FAILED!\n"), std::string::npos) << report;
+  EXPECT_NE(report.find("Attributes:\n" + kAttributeHeading + "Error Log Version: "), std::string::npos) << report;
+  EXPECT_NE(report.find("Error Log: \nNo errors logged.\nSelf Test Log Revision: "), std::string::npos) << report;
+  EXPECT_TRUE(report.ends_with("Self Test Log Count: 0\nSelf Test Log:\n\nNo self tests logged.\n\n")) << report;
+
+  answer({"-H"}, "=== START OF READ SMART DATA SECTION ===\nSMART overall-health self-assessment test result: \n");
+  drive.updateInfo();
+  EXPECT_NE(drive.description().find("\nHealth: Unknown\n"), std::string::npos);
+}
+
+}  // namespace

@@ -1,0 +1,154 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <set>
+
+#include "support/ModelNames.h"
+#include "support/SystemInformation.h"
+#include "tests/support/TestPlatform.h"
+
+using testing_support::ScratchDir;
+
+namespace {
+
+TEST(ModelNames, TableHoldsEveryEntryWithTwoDuplicatedKeys) {
+  const auto& entries = modelTableEntries();
+  EXPECT_EQ(entries.size(), 172u);
+  std::set<std::string> keys;
+  std::multiset<std::string> all;
+  for (const auto& e : entries) {
+    keys.insert(e.identifier);
+    all.insert(e.identifier);
+  }
+  EXPECT_EQ(keys.size(), 170u);
+  EXPECT_EQ(all.count("MacBookAir5,1"), 2u);
+  EXPECT_EQ(all.count("MacBookAir5,2"), 2u);
+  EXPECT_EQ(keys.count("M43ADP1,1 "), 1u);
+}
+
+TEST(ModelNames, LookupRules) {
+  const std::pair<std::string, std::string> cases[] = {
+      // the exact key is the whole model string and sticks
+      {"MacBookPro11,3", "MacBook Pro (15-inch, Retina, Late 2013 or Mid 2014)"},
+      {"AAPL,e407", "Alchemy(Performa 6400 logic-board design)"},
+      {"iMac,1", "iMac (first generation)"},
+      {"PowerMac10,2", "Mac mini"},
+      // unlisted: the last family key in byte order, named with its key
+      {"MacBookAir7,2", "MacBook Air (MacBookAir)"},
+      {"MacBookPro14,1", "MacBook Pro (MacBookPro)"},
+      {"AAPL,e826", "Yikes! Old machine (AAPL)"},
+      {"Macmini8,1", "Mac Mini (Macmini)"},
+      {"iMac19,1", "iMac (iMac)"},
+      // no key inside at all
+      {"VMware7,1", "Unknown (VMware7,1)"},
+      {"", "Unknown ()"},
+      {"macbookpro11,3", "Unknown (macbookpro11,3)"},
+      // the development key carries a trailing blank
+      {"M43ADP1,1 ", "Development Mac Pro"},
+      {"M43ADP1,1", "Unknown (M43ADP1,1)"},
+      {"ADP2,1", "Developer Transition Kit"},
+      // of the duplicated keys the first entry answers
+      {"MacBookAir5,1", "MacBook Air (11-inch, Mid 2012)"},
+      {"MacBookAir5,2", "MacBook Air (13-inch, Mid 2012)"},
+  };
+  for (const auto& [model, name] : cases) EXPECT_EQ(modelNameForIdentifier(model), name) << model;
+}
+
+TEST(ModelNames, EveryExactIdentifierFindsItsOwnName) {
+  std::set<std::string> seen;
+  for (const auto& e : modelTableEntries()) {
+    std::string key = e.identifier;
+    if (key.find(',') == std::string::npos || !seen.insert(key).second) continue;
+    EXPECT_EQ(modelNameForIdentifier(key), e.name) << key;
+  }
+}
+
+class StagedMachine : public ::testing::Test {
+ protected:
+  void put(const std::string& path, const std::string& text) { scratch.write(path.substr(1), text); }
+  void drop(const std::string& path) { std::filesystem::remove(scratch.path() / path.substr(1)); }
+  ScratchDir scratch;
+  SystemInformation info{scratch.path().string()};
+};
+
+TEST_F(StagedMachine, VersionFromOsRelease) {
+  struct Case {
+    const char* osRelease;
+    std::optional<std::string> version;
+    int32_t major, minor, bugFix;
+  };
+  const Case cases[] = {
+      {"NAME=\"Debian GNU/Linux\"\nVERSION_ID=\"12\"\n", "12", 12, -1, -1},
+      {"VERSION_ID=22.04\n", "22.04", 22, 4, -1},
+      {"VERSION_ID='10.9.5'\nBUILD_ID=x\n", "10.9.5", 10, 9, 5},
+      // rolling distributions: the build id
+      {"NAME=Arch\nBUILD_ID=rolling\n", "rolling", 0, -1, -1},
+      {"NAME=sid\n", std::nullopt, -1, -1, -1},
+  };
+  for (const auto& c : cases) {
+    put("/etc/os-release", c.osRelease);
+    SystemInformation fresh(scratch.path().string());
+    EXPECT_EQ(fresh.systemVersionString(), c.version) << c.osRelease;
+    int32_t major = -1, minor = -1, bugFix = -1;
+    fresh.systemVersionComponents(&major, &minor, &bugFix);
+    EXPECT_EQ(major, c.major) << c.osRelease;
+    EXPECT_EQ(minor, c.minor) << c.osRelease;
+    EXPECT_EQ(bugFix, c.bugFix) << c.osRelease;
+  }
+}
+
+TEST_F(StagedMachine, VersionIsReadAgainUntilFoundThenKept) {
+  EXPECT_EQ(info.systemVersionString(), std::nullopt);
+  put("/usr/lib/os-release", "VERSION_ID=\"11\"\n");
+  EXPECT_EQ(info.systemVersionString(), "11");
+  put("/etc/os-release", "VERSION_ID=\"12\"\n");
+  EXPECT_EQ(info.systemVersionString(), "11");
+}
+
+TEST_F(StagedMachine, ClockSpeedFallsBackFromCpufreqToCpuinfoToOne) {
+  EXPECT_EQ(info.cpuClockSpeedMHz(), 1u);
+  put("/proc/cpuinfo", "processor\t: 0\nmodel name\t: Some CPU\ncpu MHz\t\t: 2596.126\n");
+  EXPECT_EQ(info.cpuClockSpeedMHz(), 2596u);
+  put("/sys/devices/system/cpu/cpu0/cpufreq/cpuinfo_max_freq", "3400000\n");
+  EXPECT_EQ(info.cpuClockSpeedMHz(), 3400u);
+  put("/sys/devices/system/cpu/cpu0/cpufreq/cpuinfo_max_freq", "garbage\n");
+  EXPECT_EQ(info.cpuClockSpeedMHz(), 2596u);
+  put("/proc/cpuinfo", "cpu MHz : nonsense\n");
+  EXPECT_EQ(info.cpuClockSpeedMHz(), 1u);
+}
+
+TEST_F(StagedMachine, CpuNameIsCachedUntilForced) {
+  EXPECT_EQ(info.cpuName(false), std::nullopt);
+  put("/proc/cpuinfo", "processor\t: 0\nmodel name\t: First CPU\n\nprocessor\t: 1\nmodel name\t: Other\n");
+  EXPECT_EQ(info.cpuName(false), "First CPU");
+  put("/proc/cpuinfo", "model name\t: Second CPU\n");
+  EXPECT_EQ(info.cpuName(false), "First CPU");
+  EXPECT_EQ(info.cpuName(true), "Second CPU");
+  drop("/proc/cpuinfo");
+  EXPECT_EQ(info.cpuName(true), std::nullopt);
+  EXPECT_EQ(info.cpuName(false), "Second CPU");
+}
+
+TEST_F(StagedMachine, ModelNameFromDmiProductName) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"MacBookPro11,3\n", "MacBook Pro (15-inch, Retina, Late 2013 or Mid 2014)"},
+      {"M43ADP1,1 \n", "Development Mac Pro"},
+      {"VMware7,1\n", "Unknown (VMware7,1)"},
+      {"Standard PC (Q35 + ICH9, 2009)\n", "Unknown (Standard PC (Q35 + ICH9, 2009))"},
+  };
+  for (const auto& [file, name] : cases) {
+    put("/sys/class/dmi/id/product_name", file);
+    SystemInformation fresh(scratch.path().string());
+    EXPECT_EQ(fresh.machineModelName(), name) << file;
+  }
+}
+
+TEST_F(StagedMachine, MissingProductNameIsNotCached) {
+  EXPECT_EQ(info.machineModelName(), std::nullopt);
+  put("/sys/class/dmi/id/product_name", "iMac14,2\n");
+  EXPECT_EQ(info.machineModelName(), "iMac (27-inch, Late 2013)");
+  put("/sys/class/dmi/id/product_name", "VMware7,1\n");
+  EXPECT_EQ(info.machineModelName(), "iMac (27-inch, Late 2013)");
+}
+
+}  // namespace

@@ -1,0 +1,186 @@
+#include <gtest/gtest.h>
+
+#include <QTest>
+
+#include "HttpTestServer.h"
+#include "support/KRSparkleVersionComparator.h"
+#include "support/SUUpdater.h"
+#include "tests/support/TestPlatform.h"
+
+using testing_support::PlatformTest;
+
+namespace {
+
+std::string infoPlist(const std::string& version, const std::string& feed) {
+  std::string plist =
+      "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+      "<!DOCTYPE plist PUBLIC \"-//Apple//DTD PLIST 1.0//EN\" \"http://www.apple.com/DTDs/PropertyList-1.0.dtd\">\n"
+      "<plist version=\"1.0\"><dict>\n"
+      "<key>CFBundleExecutable</key><string>tarvel-menu-item</string>\n"
+      "<key>CFBundleVersion</key><string>" + version + "</string>\n";
+  if (!feed.empty()) plist += "<key>SUFeedURL</key><string>" + feed + "</string>\n";
+  return plist + "</dict></plist>\n";
+}
+
+std::string appcast(const std::vector<std::string>& itemBodies) {
+  std::string xml =
+      "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n"
+      "<rss version=\"2.0\" xmlns:sparkle=\"http://www.andymatuschak.org/xml-namespaces/sparkle\">\n"
+      "<channel><title>Tarvel Menu Item</title>\n";
+  for (const auto& body : itemBodies) xml += "<item>" + body + "</item>\n";
+  return xml + "</channel></rss>\n";
+}
+
+std::string enclosureItem(const std::string& version) {
+  return "<title>Version " + version + "</title><enclosure url=\"http://example.invalid/t-" + version +
+         ".tar.gz\" sparkle:version=\"" + version + "\" length=\"1\" type=\"application/octet-stream\"/>";
+}
+
+class RecordingDelegate : public SUUpdaterDelegate {
+ public:
+  bool updaterShouldPromptForPermissionToCheckForUpdates(SUUpdater&) override { return false; }
+  SUVersionComparison* versionComparatorForUpdater(SUUpdater&) override {
+    ++comparatorRequests;
+    return &KRSparkleVersionComparator::defaultComparator();
+  }
+  void updaterDidFindValidUpdate(SUUpdater&, const SUAppcastItem& update) override { found.push_back(update); }
+
+  int comparatorRequests = 0;
+  std::vector<SUAppcastItem> found;
+};
+
+class UpdaterTest : public PlatformTest {
+ protected:
+  std::string bundle(const std::string& version, const std::string& feed) {
+    scratch.write("Updater.app/Contents/Info.plist", infoPlist(version, feed));
+    return (scratch.path() / "Updater.app").string();
+  }
+  // Runs one check to its end, as the monitor does at launch.
+  void check(SUUpdater& updater) {
+    updater.setDelegate(&delegate);
+    updater.setAutomaticallyChecksForUpdates(false);
+    updater.checkForUpdateInformation();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !updater.isChecking(); }, 20000));
+  }
+
+  HttpTestServer server;
+  RecordingDelegate delegate;
+};
+
+TEST_F(UpdaterTest, NewerPublishedVersionIsAnnounced) {
+  struct Case {
+    const char* name;
+    std::string current;
+    std::string feed;
+    std::optional<std::string> announced;
+  };
+  const Case cases[] = {
+      {"newer", "1.2.3", appcast({enclosureItem("1.2.4")}), "1.2.4"},
+      {"older", "1.2.3", appcast({enclosureItem("1.2.2")}), std::nullopt},
+      {"equal", "1.2.3", appcast({enclosureItem("1.2.3")}), std::nullopt},
+      {"newest of several", "1.2.3",
+       appcast({enclosureItem("1.2.0"), enclosureItem("1.3.0"), enclosureItem("1.2.9")}), "1.3.0"},
+      // the monitor's own order: 1.10.0 reads as older than 1.2.3
+      {"multi-digit part", "1.2.3", appcast({enclosureItem("1.10.0")}), std::nullopt},
+      {"version element", "1.2.3",
+       appcast({"<title>Two</title><sparkle:version>2.0.0</sparkle:version>"
+                "<enclosure url=\"http://example.invalid/t.tar.gz\" sparkle:version=\"1.0.0\"/>"}),
+       "2.0.0"},
+      {"items without a version", "1.2.3", appcast({"<title>News</title>", enclosureItem("1.2.5")}), "1.2.5"},
+      {"empty feed", "1.2.3", appcast({}), std::nullopt},
+  };
+  for (const auto& c : cases) {
+    server.route("/appcast.xml", 200, c.feed);
+    delegate.found.clear();
+    SUUpdater updater(bundle(c.current, server.url("/appcast.xml")));
+    check(updater);
+    if (c.announced) {
+      ASSERT_EQ(delegate.found.size(), 1u) << c.name;
+      EXPECT_EQ(delegate.found[0].versionString, *c.announced) << c.name;
+    } else {
+      EXPECT_TRUE(delegate.found.empty()) << c.name;
+    }
+  }
+  EXPECT_GT(delegate.comparatorRequests, 0);
+  EXPECT_EQ(mem.log->lines().size(), 0u) << "a good feed logs nothing";
+}
+
+TEST_F(UpdaterTest, CheckReturnsAtOnceAndAnnouncesLater) {
+  server.route("/appcast.xml", 200, appcast({enclosureItem("9.0.0")}));
+  SUUpdater updater(bundle("1.0.0", server.url("/appcast.xml")));
+  updater.setDelegate(&delegate);
+  updater.checkForUpdateInformation();
+  EXPECT_TRUE(updater.isChecking());
+  EXPECT_TRUE(delegate.found.empty());
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !delegate.found.empty(); }, 20000));
+  EXPECT_EQ(delegate.found[0].title, "Version 9.0.0");
+  EXPECT_EQ(delegate.found[0].fileURL, "http://example.invalid/t-9.0.0.tar.gz");
+  ASSERT_EQ(server.requests().size(), 1u);
+  EXPECT_EQ(server.requests()[0].method, "GET");
+}
+
+TEST_F(UpdaterTest, BadFeedsAreLoggedAndAnnounceNothing) {
+  struct Case {
+    const char* name;
+    int status;
+    std::string body;
+    bool hang;
+    const char* logged;
+  };
+  const Case cases[] = {
+      {"malformed", 200, "<rss><channel><item><enclosure sparkle:version=\"9\"></channel>", false, "is malformed"},
+      {"not-rss", 200, "<html><body>moved</body></html>", false, "not an RSS feed"},
+      {"not-xml", 200, "garbage", false, "is malformed"},
+      {"missing", 404, "gone", false, "Update check failed:"},
+      {"slow", 200, "", true, "no complete answer from"},
+  };
+  for (const auto& c : cases) {
+    mem.log->clear();
+    delegate.found.clear();
+    std::string path = std::string("/") + c.name;
+    server.route(path, c.status, c.body, c.hang);
+    SUUpdater updater(bundle("1.0.0", server.url(path)));
+    updater.setFeedTimeout(300);
+    check(updater);
+    EXPECT_TRUE(delegate.found.empty()) << c.name;
+    EXPECT_TRUE(mem.log->contains(c.logged)) << c.name << ": " << ::testing::PrintToString(mem.log->lines());
+  }
+}
+
+TEST_F(UpdaterTest, UnreachableOrUnconfiguredFeedIsLogged) {
+  SUUpdater unreachable(bundle("1.0.0", HttpTestServer::closedPortUrl("/appcast.xml")));
+  check(unreachable);
+  EXPECT_TRUE(mem.log->contains("Update check failed:"));
+
+  mem.log->clear();
+  SUUpdater unconfigured(bundle("1.0.0", ""));
+  unconfigured.setDelegate(&delegate);
+  unconfigured.checkForUpdateInformation();
+  EXPECT_FALSE(unconfigured.isChecking());
+  EXPECT_TRUE(mem.log->contains("no SUFeedURL"));
+
+  mem.log->clear();
+  SUUpdater bad(bundle("1.0.0", "http://[::1"));
+  bad.checkForUpdateInformation();
+  EXPECT_TRUE(mem.log->contains("is not valid"));
+  EXPECT_TRUE(delegate.found.empty());
+}
+
+TEST_F(UpdaterTest, NoCheckUnlessAsked) {
+  server.route("/appcast.xml", 200, appcast({enclosureItem("9.0.0")}));
+  SUUpdater updater(bundle("1.0.0", server.url("/appcast.xml")));
+  updater.setDelegate(&delegate);
+  updater.setAutomaticallyChecksForUpdates(false);
+  EXPECT_FALSE(updater.automaticallyChecksForUpdates());
+  QTest::qWait(200);
+  EXPECT_TRUE(server.requests().empty());
+  EXPECT_TRUE(delegate.found.empty());
+}
+
+TEST_F(UpdaterTest, OneUpdaterPerBundle) {
+  std::string path = bundle("1.0.0", "");
+  EXPECT_EQ(&SUUpdater::updaterForBundle(path), &SUUpdater::updaterForBundle(path));
+  EXPECT_EQ(SUUpdater::updaterForBundle(path).bundlePath(), path);
+}
+
+}  // namespace

@@ -12,6 +12,7 @@
 #include "app/tray/TrayOptions.h"
 #include "app/tray/TrayStartup.h"
 #include "monitor/KRTarvelMenuItemController.h"
+#include "platform/Domains.h"
 #include "platform/Platform.h"
 #include "platform/desktop/DesktopMonitorServices.h"
 #include "platform/desktop/QuitOnSignals.h"
@@ -62,6 +63,13 @@ int main(int argc, char** argv) {
 
   tray::installTrayPlatform(options.verbose);
   platform::Log* log = platform::current().log.get();
+  // One monitor per session: a second one (started by hand next to the
+  // autostarted one) would show a second icon and report every drive twice.
+  if (!platform::desktop::claimBusName(platform::kMenuItemDomain)) {
+    platform::log("Tarvel Menu Item is already running in this session.");
+    std::fputs("tarvel-menu-item: already running in this session\n", stderr);
+    return 0;
+  }
   platform::desktop::ResourceImages images(platform::bundle().resourcesPath, log);
 
   NamingProfile naming = nativeNaming();

@@ -80,6 +80,12 @@ std::string shortDateTimeNow() {
       .toStdString();
 }
 
+bool claimBusName(const std::string& name) {
+  QDBusConnection bus = QDBusConnection::sessionBus();
+  if (!bus.isConnected()) return true;
+  return bus.registerService(QString::fromStdString(name));
+}
+
 void flushSessionBus() {
   QDBusConnection bus = QDBusConnection::sessionBus();
   // Messages leave in order: once this call is answered, the earlier ones are out.

@@ -29,6 +29,11 @@ std::optional<std::string> keychainPassword(const std::string& service, const st
 // The current time as the user's locale writes a short date and a short time.
 std::string shortDateTimeNow();
 
+// Takes the bus name `name` on the session bus for this process; false
+// when another process holds it (without a session bus there is nothing
+// to go by and this is true).
+bool claimBusName(const std::string& name);
+
 // Returns once the session bus has everything sent so far, so a
 // notification posted just before the process ends is not lost.
 void flushSessionBus();

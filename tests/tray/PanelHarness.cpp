@@ -244,6 +244,26 @@ std::string PanelItem::iconColour() const {
   return colourName(byte(1), byte(2), byte(3));
 }
 
+std::string PanelItem::toolTipTitle() const {
+  // (icon name, pixmaps, title, text)
+  const QDBusArgument tip = property(QStringLiteral("ToolTip")).value<QDBusArgument>();
+  QString iconName, title, text;
+  tip.beginStructure();
+  tip >> iconName;
+  tip.beginArray();
+  while (!tip.atEnd()) {
+    int w = 0, h = 0;
+    QByteArray data;
+    tip.beginStructure();
+    tip >> w >> h >> data;
+    tip.endStructure();
+  }
+  tip.endArray();
+  tip >> title >> text;
+  tip.endStructure();
+  return title.toStdString();
+}
+
 MenuNode PanelItem::layout() const {
   const QString menuPath = property(QStringLiteral("Menu")).value<QDBusObjectPath>().path();
   if (menuPath.isEmpty()) return {};

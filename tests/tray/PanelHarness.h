@@ -119,6 +119,8 @@ class PanelItem {
   QVariant property(const QString& name) const;
   // The colour of the icon as the panel would draw it (IconPixmap).
   std::string iconColour() const;
+  // The title of the item's tool tip.
+  std::string toolTipTitle() const;
   MenuNode layout() const;
   // The menu, one line per item (see dumpMenu).
   std::vector<std::string> menu() const;

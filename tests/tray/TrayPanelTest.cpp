@@ -189,7 +189,7 @@ TEST_F(TrayPanelTest, PanelShowsEveryDriveWithItsStateAndTheWorstColour) {
                       "Quit [Control+Q]",
                   }));
   EXPECT_EQ(panel->iconColour(), "red");
-  EXPECT_EQ(panel->property("ToolTip").isValid(), true);
+  EXPECT_EQ(panel->toolTipTitle(), "Tarvel");
   EXPECT_EQ(panel->property("Status").toString(), "Active");
 
   ASSERT_TRUE(spinUntil([&] { return daemon.received.size() == 4; })) << notifications().size();
@@ -265,6 +265,7 @@ TEST_F(TrayPanelTest, OtherProcessesChangePreferencesAndQuit) {
   ASSERT_FALSE(machine.empty());
   startTray();
   ASSERT_TRUE(spinUntil([&] { return daemon.received.size() == 2; }));
+  EXPECT_EQ(panel->iconColour(), "yellow");
 
   // Set in the main application's domain, which the monitor reads as a
   // suite, and announced as the main application does.
@@ -366,6 +367,13 @@ TEST_F(TrayPanelTest, DisksClosedToSmartctlAreExplainedAtTheTopOfTheMenu) {
                                   "/dev/sda failed: Permission denied; /dev/nvme0n1: "))
       << tray->output();
   EXPECT_EQ(driveList()[2], "TRProblemDrivesCount 0");
+
+  // One monitor per session.
+  Child second({(machine / "Contents/MacOS/tarvel-menu-item").string()}, environment(), scratch.path() / "second.log");
+  ASSERT_TRUE(spinUntil([&] { return !second.running(); }));
+  EXPECT_EQ(second.exitStatus(), 0);
+  EXPECT_TRUE(has(second.output(), "already running")) << second.output();
+  EXPECT_EQ(watcher->items.size(), 1u);
 
   // "Launch Tarvel" with no main application anywhere is silent.
   ASSERT_TRUE(panel->click("Launch Tarvel"));

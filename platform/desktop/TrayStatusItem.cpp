@@ -52,7 +52,8 @@ QString menuItemLabel(const std::string& title, int indentationLevel) {
 namespace {
 
 // Items of one menu; `notice` only at the top level.
-void addItems(const Menu& model, QMenu& target, ResourceImages& images, const ActionHandler& perform) {
+void addItems(const Menu& model, QMenu& target, std::vector<std::unique_ptr<QMenu>>& submenus, ResourceImages& images,
+              const ActionHandler& perform) {
   for (int i = 0; i < model.numberOfItems(); ++i) {
     const MenuItem& item = model.itemAtIndex(i);
     if (item.isSeparatorItem()) {
@@ -61,9 +62,9 @@ void addItems(const Menu& model, QMenu& target, ResourceImages& images, const Ac
     }
     QAction* action = nullptr;
     if (item.hasSubmenu()) {
-      // Parented to the top menu, which frees it at the next mirroring.
-      QMenu* sub = target.addMenu(menuItemLabel(item.title(), item.indentationLevel()));
-      addItems(item.submenu(), *sub, images, perform);
+      auto& sub = submenus.emplace_back(std::make_unique<QMenu>(menuItemLabel(item.title(), item.indentationLevel())));
+      addItems(item.submenu(), *sub, submenus, images, perform);
+      target.addMenu(sub.get());
       action = sub->menuAction();
     } else {
       action = target.addAction(menuItemLabel(item.title(), item.indentationLevel()));
@@ -90,16 +91,12 @@ void addItems(const Menu& model, QMenu& target, ResourceImages& images, const Ac
 
 }  // namespace
 
-void mirrorMenu(const Menu& model, const std::vector<std::string>& notice, QMenu& target, ResourceImages& images,
-                const ActionHandler& perform) {
-  std::vector<QMenu*> oldSubmenus;
-  for (QAction* action : target.actions())
-    if (action->menu()) oldSubmenus.push_back(action->menu());
+void mirrorMenu(const Menu& model, const std::vector<std::string>& notice, QMenu& target,
+                std::vector<std::unique_ptr<QMenu>>& submenus, ResourceImages& images, const ActionHandler& perform) {
   target.clear();
-  for (QMenu* sub : oldSubmenus) delete sub;
-
+  submenus.clear();
   for (const std::string& line : notice) target.addAction(menuItemLabel(line, 0))->setEnabled(false);
-  addItems(model, target, images, perform);
+  addItems(model, target, submenus, images, perform);
 }
 
 TrayStatusItem::TrayStatusItem(ResourceImages& images, ActionHandler perform)
@@ -139,7 +136,7 @@ void TrayStatusItem::refresh() {
   for (int i = 0; i < model_->numberOfItems(); ++i)
     if (const auto& image = model_->itemAtIndex(i).image()) iconSize = std::max(iconSize, image->size);
   style_->iconSize = iconSize;
-  mirrorMenu(*model_, notice_, *menu_, images_, perform_);
+  mirrorMenu(*model_, notice_, *menu_, submenus_, images_, perform_);
 }
 
 }  // namespace platform::desktop

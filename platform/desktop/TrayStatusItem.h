@@ -45,15 +45,15 @@ QString menuItemLabel(const std::string& title, int indentationLevel);
 
 using ActionHandler = std::function<void(MenuAction)>;
 
-// Replaces every item of `target` (and frees its old submenus) with the
-// items of `model`: `notice` lines first, disabled, then titles,
+// Replaces every item of `target` with the items of `model`, its submenus
+// held (and the old ones freed) in `submenus`: `notice` lines first, disabled, then titles,
 // separators, enabled states as the model's menu decides them, submenus,
 // images, key equivalents as Ctrl shortcuts. Choosing an item with an
 // action calls `perform` from the event loop afterwards, never from inside
 // the click, so the menu may be rebuilt by what the action does; while an
 // alert is open, only after it has closed (see runWhenNoAlert).
-void mirrorMenu(const Menu& model, const std::vector<std::string>& notice, QMenu& target, ResourceImages& images,
-                const ActionHandler& perform);
+void mirrorMenu(const Menu& model, const std::vector<std::string>& notice, QMenu& target,
+                std::vector<std::unique_ptr<QMenu>>& submenus, ResourceImages& images, const ActionHandler& perform);
 
 class MenuIconStyle;
 
@@ -87,6 +87,7 @@ class TrayStatusItem : public StatusItemView {
   // menu, which uses it.
   std::unique_ptr<MenuIconStyle> style_;
   std::unique_ptr<QMenu> menu_;
+  std::vector<std::unique_ptr<QMenu>> submenus_;
   QSystemTrayIcon tray_;
 };
 

@@ -17,6 +17,11 @@
 #include "platform/desktop/DesktopMonitorServices.h"
 #include "platform/desktop/QuitOnSignals.h"
 #include "platform/desktop/TrayStatusItem.h"
+#include "support/BundleInfo.h"
+#include "support/CrashCheck.h"
+#include "support/CrashLogWriter.h"
+#include "support/CrashReporterActions.h"
+#include "support/MonitorUpdater.h"
 
 namespace {
 
@@ -62,6 +67,10 @@ int main(int argc, char** argv) {
   }
 
   tray::installTrayPlatform(options.verbose);
+  // Nothing else on Linux writes a crash log for this program; the crash
+  // check after launch offers the newest one to the user.
+  installCrashLogWriter(support::crashLogFolder(),
+                        bundleInfoString(platform::bundle().bundlePath, "CFBundleExecutable").value_or("tarvel-menu-item"));
   platform::Log* log = platform::current().log.get();
   // One monitor per session: a second one (started by hand next to the
   // autostarted one) would show a second icon and report every drive twice.
@@ -87,6 +96,10 @@ int main(int argc, char** argv) {
     statusItem = item.get();
     return item;
   };
+  services.makeUpdater = [bundlePath = platform::bundle().bundlePath] {
+    return std::make_unique<MonitorUpdater>(bundlePath);
+  };
+  services.sendFeedback = [] { PXFeedbackProvider().orderFrontFeedbackWindow(); };
   services.makeScanner = [&statusItem, naming] {
     return std::make_unique<tray::TrayDriveSource>(naming, [&statusItem](std::vector<std::string> lines) {
       if (statusItem) statusItem->setNotice(std::move(lines));
@@ -108,6 +121,9 @@ int main(int argc, char** argv) {
     monitor.applicationWillTerminate();
     platform::desktop::flushSessionBus();
   });
-  QTimer::singleShot(0, &app, [&monitor] { monitor.applicationDidFinishLaunching(); });
+  QTimer::singleShot(0, &app, [&monitor] {
+    monitor.applicationDidFinishLaunching();
+    runCrashCheck();
+  });
   return QApplication::exec();
 }

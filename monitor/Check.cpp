@@ -116,7 +116,7 @@ void KRTarvelMenuItemController::updateDrives() {
   const std::string checkTime = services.shortDateTimeNow();
   trMenu
       .insertItemWithTitle(platform::format(mainText("LastUpdated", "Last Updated: %@"), checkTime), MenuAction::None,
-                           "", trMenu.numberOfItems() - 6)
+                           "", trMenu.numberOfItems() - 6 - itemsBelowBaseMenu())
       .setEnabled(false);
   menuChanged();
 

@@ -73,5 +73,8 @@ void KRTarvelMenuItemController::perform(MenuAction action) {
     case MenuAction::UpdateDrives: updateDrives(); return;
     case MenuAction::LaunchTarvel: launchTarvel(); return;
     case MenuAction::Quit: quit(); return;
+    case MenuAction::SendFeedback:
+      if (services.sendFeedback) services.sendFeedback();
+      return;
   }
 }

@@ -65,6 +65,8 @@ class KRTarvelMenuItemController {
  private:
   // The base menu's items, appended to trMenu.
   void appendBaseMenu();
+  // Items appended after the seven of the base menu (the feedback item).
+  int itemsBelowBaseMenu() const;
   // Tells the status item that the menu is complete again.
   void menuChanged();
   // The base menu with one enabled line without action at the top.

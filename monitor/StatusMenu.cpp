@@ -67,7 +67,13 @@ void KRTarvelMenuItemController::appendBaseMenu() {
   trMenu.addItem(MenuItem::separatorItem());
   trMenu.addItemWithTitle(mainText("LaunchTR", "Launch Tarvel"), MenuAction::LaunchTarvel, "");
   trMenu.addItemWithTitle(mainText("QuitTR", "Quit"), MenuAction::Quit, "q");
+  // Below the seven items, so their layout (and the place of the "Last
+  // Updated" line between the opening separators) stays as users know it.
+  if (services.sendFeedback)
+    trMenu.addItemWithTitle(mainText("SendFeedback", "Send Feedback\u2026"), MenuAction::SendFeedback, "");
 }
+
+int KRTarvelMenuItemController::itemsBelowBaseMenu() const { return services.sendFeedback ? 1 : 0; }
 
 void KRTarvelMenuItemController::resetMenu() {
   for (int i = trMenu.numberOfItems(); i > 0; --i) trMenu.removeItemAtIndex(0);

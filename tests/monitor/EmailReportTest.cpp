@@ -7,7 +7,7 @@ namespace {
 class EmailReportTest : public MonitorTest {
  protected:
   EmailReportTest() {
-    mem.platform.preferences->registerDefaults(testDefaults());
+    mem.platform.preferences->registerDefaults(registeredDefaults());
     keychain[{"Tarvel (SMTP): mailer", "mailer"}] = "s3cret pass";
   }
   std::optional<std::string> send() {

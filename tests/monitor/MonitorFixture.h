@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "monitor/KRTarvelMenuItemController.h"
+#include "monitor/PreferenceKeys.h"
 #include "tests/support/KRSMARTDriveTestAccess.h"
 #include "tests/support/TestPlatform.h"
 
@@ -23,24 +24,6 @@ namespace monitor_test {
 namespace fs = std::filesystem;
 using platform::PlistValue;
 
-// The registered defaults of the preference table. TODO(platform): use
-// registeredDefaults() from monitor/PreferenceKeys.h once it is on main.
-inline PlistValue::Dict testDefaults() {
-  return {
-      {"AutoExpandDrives", "YES"},      {"OutputDebugMessages", "NO"},  {"ShowUnsupportedDrives", "NO"},
-      {"IgnoreAttribute190", "YES"},    {"IgnoreAttribute196", "NO"},   {"RememberErrorCount", "NO"},
-      {"RememberBadSectors", "NO"},     {"DisplayTempInFahrenheit", "NO"}, {"CustomBadSectorCount", "NO"},
-      {"CustomErrorCount", "NO"},       {"CustomBadSectorCountValue", 0}, {"CustomErrorCountValue", 50},
-      {"PollDrives", "YES"},            {"PollingInterval", 3600},      {"FailedTestIsNew", "NO"},
-      {"GrowlDrivePassed", "YES"},      {"GrowlDriveFailing", "YES"},   {"GrowlDriveFailed", "YES"},
-      {"GrowlTestCompleted", "YES"},    {"EmailDrivePassed", "NO"},     {"EmailDriveFailing", "NO"},
-      {"EmailDriveFailed", "NO"},       {"EmailTestCompleted", "NO"},   {"EmailHostName", "testhost"},
-      {"EmailFromAddress", ""},         {"EmailToAddress", ""},         {"EmailSMTPAddress", ""},
-      {"EmailAuthenticationType", 0},   {"EmailUsername", ""},          {"EmailPassword", ""},
-      {"EmailCustomPort", "25"},        {"EmailSSL", "NO"},
-  };
-}
-
 inline const char* actionName(MenuAction a) {
   switch (a) {
     case MenuAction::None: return "";
@@ -48,6 +31,7 @@ inline const char* actionName(MenuAction a) {
     case MenuAction::UpdateDrives: return "updateDrives";
     case MenuAction::LaunchTarvel: return "launchTarvel";
     case MenuAction::Quit: return "quit";
+    case MenuAction::SendFeedback: return "sendFeedback";
   }
   return "?";
 }
@@ -206,11 +190,15 @@ class MonitorTest : public testing_support::PlatformTest {
     controller.reset();
   }
 
+  bool withFeedback = false;
+  int feedbackWindows = 0;
+
   MonitorServices services() {
     MonitorServices s;
     s.menuItemBundleIdentifier = "org.tarvel.menuitem";
     s.mainAppBundleIdentifier = "org.tarvel.main";
-    s.registeredDefaults = testDefaults();
+    s.registeredDefaults = registeredDefaults();
+    s.registeredDefaults["EmailHostName"] = "testhost";  // the subject names it
     s.makeStatusItem = [this] {
       auto item = std::make_unique<FakeStatusItem>();
       statusItem = item.get();
@@ -225,6 +213,7 @@ class MonitorTest : public testing_support::PlatformTest {
       return false;
     };
     s.terminateApplication = [this] { ++terminations; };
+    if (withFeedback) s.sendFeedback = [this] { ++feedbackWindows; };
     s.shortDateTimeNow = [] { return std::string("1/2/25, 9:41 AM"); };
     s.detachThread = [this](std::function<void()> work) { mailThreads.emplace_back(std::move(work)); };
     s.passwordLookup = [this](const std::string& service, const std::string& account) -> std::optional<std::string> {

@@ -186,7 +186,7 @@ TEST_F(TrayPanelTest, PanelShowsEveryDriveWithItsStateAndTheWorstColour) {
                       "Update Drives",
                       "---",
                       "Launch Tarvel",
-                      "Quit [Control+Q]",
+                      "Quit [Control+Q]", "Send Feedback\u2026",
                   }));
   EXPECT_EQ(panel->iconColour(), "red");
   EXPECT_EQ(panel->toolTipTitle(), "Tarvel");
@@ -360,7 +360,7 @@ TEST_F(TrayPanelTest, DisksClosedToSmartctlAreExplainedAtTheTopOfTheMenu) {
                                "Update Drives",
                                "---",
                                "Launch Tarvel",
-                               "Quit [Control+Q]",
+                               "Quit [Control+Q]", "Send Feedback\u2026",
                            }));
   EXPECT_EQ(panel->iconColour(), "green");
   EXPECT_TRUE(has(tray->output(), "smartctl was not allowed to open the drive: /dev/sda: Smartctl open device: "

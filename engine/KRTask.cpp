@@ -16,6 +16,7 @@
 #include "platform/Exception.h"
 #include "platform/Format.h"
 #include "platform/Platform.h"
+#include "platform/Utf8.h"
 
 extern char** environ;
 
@@ -86,40 +87,14 @@ void KRTask::setDefaultTimeLimit(double seconds) { gDefaultTimeLimit = seconds; 
 double KRTask::defaultTimeLimit() { return gDefaultTimeLimit; }
 
 std::optional<size_t> utf16Length(const char* data, size_t size) {
+  const std::string_view text(data, size);
   size_t units = 0;
-  const auto* s = reinterpret_cast<const unsigned char*>(data);
-  size_t i = 0;
-  while (i < size) {
-    unsigned char c = s[i];
-    size_t need;
+  for (size_t i = 0; i < size;) {
     uint32_t cp;
-    if (c < 0x80) {
-      ++units;
-      ++i;
-      continue;
-    } else if (c >= 0xC2 && c <= 0xDF) {
-      need = 1;
-      cp = c & 0x1F;
-    } else if (c >= 0xE0 && c <= 0xEF) {
-      need = 2;
-      cp = c & 0x0F;
-    } else if (c >= 0xF0 && c <= 0xF4) {
-      need = 3;
-      cp = c & 0x07;
-    } else {
-      return std::nullopt;
-    }
-    if (i + need >= size) return std::nullopt;
-    for (size_t k = 1; k <= need; ++k) {
-      if ((s[i + k] & 0xC0) != 0x80) return std::nullopt;
-      cp = (cp << 6) | (s[i + k] & 0x3F);
-    }
-    // Overlong forms, surrogates and values beyond Unicode are not UTF-8.
-    if ((need == 2 && cp < 0x800) || (need == 3 && cp < 0x10000) || cp > 0x10FFFF ||
-        (cp >= 0xD800 && cp <= 0xDFFF))
-      return std::nullopt;
+    size_t n = platform::decodeUtf8(text, i, cp);
+    if (n == 0) return std::nullopt;
     units += cp >= 0x10000 ? 2 : 1;
-    i += need + 1;
+    i += n;
   }
   return units;
 }

@@ -3,34 +3,20 @@
 #include <cstdint>
 #include <optional>
 
+#include "platform/Utf8.h"
+
 namespace {
 
 // UTF-8 to UTF-16 units; a malformed byte becomes U+FFFD so that a broken
 // feed still compares instead of failing.
 std::u16string utf16Units(const std::string& text) {
   std::u16string out;
-  size_t i = 0;
-  const size_t n = text.size();
-  auto byte = [&](size_t k) { return static_cast<unsigned char>(text[k]); };
-  while (i < n) {
-    unsigned char b = byte(i);
-    uint32_t cp = 0xFFFD;
-    size_t len = 1;
-    if (b < 0x80) {
-      cp = b;
-    } else {
-      size_t extra = (b & 0xE0) == 0xC0 ? 1 : (b & 0xF0) == 0xE0 ? 2 : (b & 0xF8) == 0xF0 ? 3 : 0;
-      uint32_t value = extra == 1 ? (b & 0x1F) : extra == 2 ? (b & 0x0F) : (b & 0x07);
-      bool ok = extra > 0;
-      for (size_t k = 1; ok && k <= extra; ++k) {
-        if (i + k >= n || (byte(i + k) & 0xC0) != 0x80) ok = false;
-        else value = (value << 6) | (byte(i + k) & 0x3F);
-      }
-      static const uint32_t kMin[] = {0, 0x80, 0x800, 0x10000};
-      if (ok && value >= kMin[extra] && value <= 0x10FFFF && (value < 0xD800 || value > 0xDFFF)) {
-        cp = value;
-        len = 1 + extra;
-      }
+  for (size_t i = 0; i < text.size();) {
+    uint32_t cp;
+    size_t len = platform::decodeUtf8(text, i, cp);
+    if (len == 0) {
+      cp = 0xFFFD;
+      len = 1;
     }
     if (cp >= 0x10000) {
       cp -= 0x10000;

@@ -27,6 +27,9 @@ mkdir -p "$macos/traces" "$out/Contents/Resources" "$out/listings"
 # A hard link keeps /proc/self/exe inside the machine; a copy does too.
 ln -f "$tarvel" "$macos/tarvel" 2>/dev/null || cp "$tarvel" "$macos/tarvel"
 cp "$kit/smartctl" "$macos/smartctl"
+# The string tables and icons of the real bundle, when the program comes from one.
+resources=$(dirname "$tarvel")/../Resources
+[ ! -d "$resources" ] || cp -R "$resources/." "$out/Contents/Resources/"
 cp "$kit/ls" "$kit/df" "$out/listings/"
 cp "$description/devices" "$out/listings/devices"
 cp "$description/mounts" "$out/listings/mounts"

@@ -411,7 +411,6 @@ fs::path makeTrayMachine(const fs::path& scratch, const std::string& name, const
   std::error_code ec;
   fs::create_hard_link(built / "Contents/MacOS/tarvel-menu-item", macos / "tarvel-menu-item", ec);
   if (ec) fs::copy_file(built / "Contents/MacOS/tarvel-menu-item", macos / "tarvel-menu-item");
-  fs::copy(built / "Contents/Resources", machine / "Contents/Resources", fs::copy_options::recursive);
   std::ofstream(macos / "sendEmail") << "#!/bin/sh\n"
                                         "# Records its arguments, then hands them to the real sendEmail.\n"
                                         "dir=\"$(dirname \"$0\")/../..\"\n"

@@ -127,7 +127,7 @@ int runCheck(const Options& options, const NamingProfile& naming, std::ostream& 
 
   for (const auto& m : findings.messages) err << "tarvel: " << m << "\n";
   if (options.json) writeCheckDocument(out, drives, findings.messages, status);
-  else printDrives(out, drives, options.report);
+  else printDrives(out, drives, options.report, options.info || !options.devices.empty() || !options.replays.empty());
   return status;
 }
 

@@ -57,6 +57,8 @@ ParsedOptions parseOptions(const std::vector<std::string>& args) {
       o.version = true;
     } else if (arg == "--report") {
       o.report = true;
+    } else if (arg == "-i" || arg == "--info") {
+      o.info = true;
     } else if (arg == "--json") {
       o.json = true;
     } else if (arg == "-v" || arg == "--verbose") {
@@ -115,10 +117,12 @@ std::string usage() {
 Checks the SMART health of disks with smartctl. Without DEVICE or FILE it
 finds every whole disk of the machine and checks each one, printing one line
 per drive, "TITLE: STATE" (PASSED, FAILING, FAILED or UNKNOWN), with the
-reasons indented beneath.
+reasons indented beneath. Drives named on the command line also show what was
+read of them (identity, health, self-test and capability texts).
 
   DEVICE                check this device (/dev/sda) instead of scanning
   FILE, --replay FILE   check a drive replayed from a raw-data file (.trdr)
+  -i, --info            show what was read of every drive, also when scanning
   --report              print the full report of each drive
   --json                print one JSON document with every drive record
   --timeout SECONDS     time limit of one smartctl run (default 600)

@@ -14,6 +14,7 @@ struct Options {
   std::vector<std::string> devices;  // device paths to check instead of scanning
   std::vector<std::string> replays;  // raw-data files to check instead of scanning
   bool report = false;
+  bool info = false;  // what was read of each drive, under its state line
   bool json = false;
   bool verbose = false;  // the log also on standard error
   bool debug = false;    // debug messages on

@@ -14,10 +14,61 @@ std::vector<std::string> driveNotes(const KRSMARTDrive& drive) {
   return notes;
 }
 
-void printDrives(std::ostream& out, std::vector<KRSMARTDrive>& drives, bool fullReport) {
+std::vector<std::string> driveDetails(const KRSMARTDrive& drive) {
+  std::vector<std::string> lines;
+  auto add = [&](const char* label, const std::optional<std::string>& value) {
+    if (value && !value->empty()) lines.push_back(std::string(label) + ": " + *value);
+  };
+  add("Device", drive.driveLocation());
+  add("Model family", drive.driveModelFamily());
+  add("Model", drive.driveModel());
+  add("Serial number", drive.driveSerialNumber());
+  add("Firmware version", drive.driveFirmwareVersion());
+  add("Capacity", drive.driveCapacity());
+  add("ATA version", drive.driveATAVersion());
+  add("SATA version", drive.driveSATAVersion());
+  add("Rotation rate", drive.driveRotationRate());
+  add("Last SMART error", drive.getLastSMARTErrorMessage());
+  if (!drive.smartSupported()) return lines;
+  add("Overall health", drive.driveOverallHealth());
+  lines.push_back("Offline data collection " + drive.driveOfflineDataCollectionActivity() +
+                  (drive.driveAutoOfflineDataCollectionEnable() ? " (automatic collection on)" : ""));
+  lines.push_back("Self-test: " + drive.driveSelfTestExecution());
+  struct Capability {
+    bool on;
+    const char* name;
+  };
+  const Capability capabilities[] = {
+      {drive.driveSMARTExecuteOfflineImmediate(), "offline immediate"},
+      {drive.driveAutoOfflineDataCollection(), "automatic offline collection"},
+      {drive.driveAbortOfflineCollection(), "offline collection aborted by new commands"},
+      {drive.driveOfflineSurfaceScan(), "offline surface scan"},
+      {drive.driveSelfTest(), "self-test"},
+      {drive.driveConveyanceSelfTest(), "conveyance self-test"},
+      {drive.driveSelectiveSelfTest(), "selective self-test"},
+      {drive.driveAutoSavingSMARTData(), "saves SMART data"},
+      {drive.driveErrorLogging(), "error logging"},
+      {drive.driveGeneralPurposeLogging(), "general purpose logging"},
+  };
+  std::string list;
+  for (const auto& c : capabilities)
+    if (c.on) list += (list.empty() ? "" : ", ") + std::string(c.name);
+  if (!list.empty()) lines.push_back("Capabilities: " + list);
+  if (drive.driveSelfTest())
+    lines.push_back("Self-test times: short " + std::to_string(drive.driveShortSelfTestTime()) + " min, extended " +
+                    std::to_string(drive.driveExtendedSelfTestTime()) + " min" +
+                    (drive.driveConveyanceSelfTest()
+                         ? ", conveyance " + std::to_string(drive.driveConveyanceSelfTestTime()) + " min"
+                         : ""));
+  return lines;
+}
+
+void printDrives(std::ostream& out, std::vector<KRSMARTDrive>& drives, bool fullReport, bool details) {
   for (KRSMARTDrive& drive : drives) {
     out << driveTitle(drive) << ": " << stateWord(driveState(drive)) << "\n";
     for (const auto& note : driveNotes(drive)) out << "    " << note << "\n";
+    if (details)
+      for (const auto& line : driveDetails(drive)) out << "  " << line << "\n";
     if (fullReport) {
       std::string report = drive.description();
       if (!report.empty() && report.back() != '\n') report += '\n';

@@ -14,6 +14,10 @@ namespace cli {
 // drive of unknown state could not be judged.
 std::vector<std::string> driveNotes(const KRSMARTDrive& drive);
 
-void printDrives(std::ostream& out, std::vector<KRSMARTDrive>& drives, bool fullReport);
+// What was read of a drive: identity, health, the decoded self-test and
+// offline collection status, its capabilities and smartctl's last error.
+std::vector<std::string> driveDetails(const KRSMARTDrive& drive);
+
+void printDrives(std::ostream& out, std::vector<KRSMARTDrive>& drives, bool fullReport, bool details);
 
 }  // namespace cli

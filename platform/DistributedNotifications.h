@@ -5,11 +5,12 @@
 #pragma once
 
 #include <functional>
-#include <map>
 #include <mutex>
 #include <string>
 #include <utility>
 #include <vector>
+
+#include "platform/Services.h"
 
 namespace platform {
 
@@ -29,18 +30,10 @@ class DistributedNotificationCenter {
 class MemoryDistributedCenter : public DistributedNotificationCenter {
  public:
   int addObserver(const std::string& name, Handler handler) override {
-    std::lock_guard lock(mutex_);
-    observers_[next_] = {name, std::move(handler)};
-    return next_++;
+    return observers_.addObserver(name, std::move(handler));
   }
-  void removeObserver(int token) override {
-    std::lock_guard lock(mutex_);
-    observers_.erase(token);
-  }
-  void removeAllObservers() override {
-    std::lock_guard lock(mutex_);
-    observers_.clear();
-  }
+  void removeObserver(int token) override { observers_.removeObserver(token); }
+  void removeAllObservers() override { observers_.removeAllObservers(); }
   void post(const std::string& name, const std::string& object) override {
     std::lock_guard lock(mutex_);
     posted_.emplace_back(name, object);
@@ -50,15 +43,11 @@ class MemoryDistributedCenter : public DistributedNotificationCenter {
   // notifications were delivered.
   size_t deliverPending() {
     std::vector<std::pair<std::string, std::string>> batch;
-    std::vector<std::pair<std::string, Handler>> observers;
     {
       std::lock_guard lock(mutex_);
       batch.swap(pending_);
-      for (const auto& [token, o] : observers_) observers.push_back(o);
     }
-    for (const auto& [name, object] : batch)
-      for (const auto& [wanted, handler] : observers)
-        if (wanted == name) handler(name, object);
+    for (const auto& [name, object] : batch) observers_.post(name, object);
     return batch.size();
   }
   std::vector<std::pair<std::string, std::string>> posted() {
@@ -67,9 +56,8 @@ class MemoryDistributedCenter : public DistributedNotificationCenter {
   }
 
  private:
+  NotificationCenter observers_;
   std::mutex mutex_;
-  int next_ = 1;
-  std::map<int, std::pair<std::string, Handler>> observers_;
   std::vector<std::pair<std::string, std::string>> pending_;
   std::vector<std::pair<std::string, std::string>> posted_;
 };

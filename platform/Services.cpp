@@ -14,6 +14,11 @@ void NotificationCenter::removeObserver(int token) {
   observers_.erase(token);
 }
 
+void NotificationCenter::removeAllObservers() {
+  std::lock_guard lock(mutex_);
+  observers_.clear();
+}
+
 void NotificationCenter::post(const std::string& name, const std::string& object) {
   std::vector<Handler> matching;
   {

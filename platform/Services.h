@@ -44,6 +44,8 @@ class NotificationCenter {
   using Handler = std::function<void(const std::string& name, const std::string& object)>;
   int addObserver(const std::string& name, Handler handler);
   void removeObserver(int token);
+  void removeAllObservers();
+  // Runs the handlers observing `name`; they may add or remove observers.
   void post(const std::string& name, const std::string& object);
 
  private:

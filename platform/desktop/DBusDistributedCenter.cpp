@@ -5,8 +5,6 @@
 #include <QtDBus/QDBusConnectionInterface>
 #include <QtDBus/QDBusMessage>
 
-#include <map>
-
 namespace platform::desktop {
 
 namespace {
@@ -41,20 +39,10 @@ class DBusDistributedCenter : public DistributedNotificationCenter {
   }
 
   int addObserver(const std::string& name, Handler handler) override {
-    std::lock_guard lock(mutex_);
-    observers_[next_] = {name, std::move(handler)};
-    return next_++;
+    return observers_.addObserver(name, std::move(handler));
   }
-
-  void removeObserver(int token) override {
-    std::lock_guard lock(mutex_);
-    observers_.erase(token);
-  }
-
-  void removeAllObservers() override {
-    std::lock_guard lock(mutex_);
-    observers_.clear();
-  }
+  void removeObserver(int token) override { observers_.removeObserver(token); }
+  void removeAllObservers() override { observers_.removeAllObservers(); }
 
   void post(const std::string& name, const std::string& object) override {
     if (!bus_.isConnected()) {
@@ -67,16 +55,7 @@ class DBusDistributedCenter : public DistributedNotificationCenter {
   }
 
  private:
-  void dispatch(const std::string& name, const std::string& object) {
-    // Copied out so that a handler may add or remove observers.
-    std::vector<Handler> wanted;
-    {
-      std::lock_guard lock(mutex_);
-      for (const auto& [token, o] : observers_)
-        if (o.first == name) wanted.push_back(o.second);
-    }
-    for (const auto& h : wanted) h(name, object);
-  }
+  void dispatch(const std::string& name, const std::string& object) { observers_.post(name, object); }
 
   void report() {
     if (reported_ || !log_) return;
@@ -88,9 +67,7 @@ class DBusDistributedCenter : public DistributedNotificationCenter {
   Log* log_;
   QDBusConnection bus_;
   SignalReceiver receiver_;
-  std::mutex mutex_;
-  int next_ = 1;
-  std::map<int, std::pair<std::string, Handler>> observers_;
+  NotificationCenter observers_;
   bool reported_ = false;
 };
 

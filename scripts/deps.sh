@@ -1,12 +1,31 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build and the tests need, if missing.
+# Installed without recommends, so each line says which part needs it; what
+# CMake finds must come in through these packages' hard dependencies
+# (check with `apt-cache depends --no-recommends PACKAGE`).
 set -euo pipefail
 packages=(
-  build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev
-  libgtest-dev smartmontools
-  qt6-base-dev qt6-tools-dev libqt6uitools6 libplist-dev libsecret-1-dev
-  dbus dbus-x11 xvfb gnome-keyring libsecret-tools sendemail python3 python3-aiosmtpd python3-dbus
-  libcap2-bin
+  build-essential     # compiler and libc headers
+  cmake ninja-build   # configure and build
+  pkg-config          # CMake finds libplist and libsecret through it
+  clang               # scripts/fuzz.sh: libFuzzer targets
+  libclang-rt-14-dev  # libFuzzer and sanitizer runtimes for clang
+  libgtest-dev        # unit tests (GoogleTest)
+  smartmontools       # smartctl: read drives, replay simulated ones
+  qt6-base-dev        # Qt Core, Gui, Widgets, DBus, Network, Test: tray, notify, updater
+  qt6-tools-dev       # Qt UiTools: the crash report window's .ui file
+  libqt6opengl6-dev   # Qt6OpenGLWidgets' CMake files, which Qt6UiTools requires
+  libplist-dev        # preference domains as property lists
+  libsecret-1-dev     # keychain items through the Secret Service
+  dbus                # dbus-run-session: a private session bus per test
+  dbus-x11            # the session-bus provider gnome-keyring needs, without a systemd user session
+  xvfb                # tray tests: an X server without a screen
+  gnome-keyring       # tests: a real Secret Service
+  libsecret-tools     # tests: secret-tool checks the keychain items
+  sendemail           # the e-mail report's mailer
+  python3             # demo output and the tests' JSON check
+  python3-aiosmtpd    # tests: the local SMTP sink the mail goes to
+  libcap2-bin         # setcap/getcap: the smartctl gate's capabilities
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -57,7 +57,7 @@ bool KRSMARTScanner::scanForDrives() {
   debug("Parsing drives.");
   try {
     KRTask lsTask;
-    std::optional<OutputLines> devices = lsTask.parseCommandLine(naming.lsPath, naming.deviceListing);
+    std::optional<logs::OutputLines> devices = lsTask.parseCommandLine(naming.lsPath, naming.deviceListing);
     if (!devices) {
       platform::log(format("ls returned error code: %d", lsTask.getErrorCode()));
       return false;
@@ -67,7 +67,7 @@ bool KRSMARTScanner::scanForDrives() {
 
     debug("Parsing volumes.");
     KRTask dfTask;
-    std::optional<OutputLines> mounts = dfTask.parseCommandLine(naming.dfPath, std::vector<std::string>{});
+    std::optional<logs::OutputLines> mounts = dfTask.parseCommandLine(naming.dfPath, std::vector<std::string>{});
     if (!mounts) {
       platform::log(format("df returned error code: %d", dfTask.getErrorCode()));
       return false;
@@ -116,7 +116,7 @@ std::optional<std::string> KRSMARTScanner::findRootVolumeName() {
   if (!naming.rootListing) return std::nullopt;
   try {
     KRTask task;
-    std::optional<OutputLines> lines = task.parseCommandLine(naming.lsPath, *naming.rootListing);
+    std::optional<logs::OutputLines> lines = task.parseCommandLine(naming.lsPath, *naming.rootListing);
     if (!lines) {
       platform::log(format("ls returned error code: %d", task.getErrorCode()));
       return std::nullopt;

@@ -1,4 +1,5 @@
-// Set-up, the update cycle and the overall health step of the drive record.
+// Set-up, the update cycle and its steps: each runs smartctl and hands the
+// answer to its parser in logs/.
 #include "engine/KRSMARTDrive.h"
 
 #include <filesystem>
@@ -7,6 +8,8 @@
 #include "platform/Exception.h"
 #include "platform/Format.h"
 #include "platform/Platform.h"
+#include "platform/PreferenceKeys.h"
+#include "platform/Text.h"
 
 using platform::format;
 
@@ -45,26 +48,61 @@ std::string KRSMARTDrive::partitionNameAtIndex(uint64_t index) const {
   return (*partitionNames)[index];
 }
 
-void KRSMARTDrive::addFailureReasonsString(const std::string& reason) {
-  if (!failureReasonsText) failureReasonsText.emplace();
-  failureReasonsText->push_back(reason);
-}
+void KRSMARTDrive::addFailureReasonsString(const std::string& reason) { findings.addFailureReason(reason); }
 
 void KRSMARTDrive::debug(const std::string& message) const {
   if (outputDebugMessages) platform::log(message);
 }
 
 std::string KRSMARTDrive::rememberedKey(const std::string& suffix) const {
-  return (serialNumber ? *serialNumber : location.value_or("")) + suffix;
+  return (identity.serialNumber ? *identity.serialNumber : location.value_or("")) + suffix;
+}
+
+logs::Settings KRSMARTDrive::settings() const {
+  namespace key = platform::keys;
+  platform::Preferences& prefs = platform::prefs();
+  logs::Settings s;
+  s.ignoreAttribute190 = prefs.boolForKey(key::kIgnoreAttribute190);
+  s.ignoreAttribute196 = prefs.boolForKey(key::kIgnoreAttribute196);
+  s.rememberBadSectors = prefs.boolForKey(key::kRememberBadSectors);
+  s.customBadSectorCount = prefs.boolForKey(key::kCustomBadSectorCount);
+  s.customBadSectorCountValue = prefs.integerForKey(key::kCustomBadSectorCountValue);
+  s.rememberErrorCount = prefs.boolForKey(key::kRememberErrorCount);
+  s.customErrorCount = prefs.boolForKey(key::kCustomErrorCount);
+  s.customErrorCountValue = prefs.integerForKey(key::kCustomErrorCountValue);
+  s.failedTestIsNew = prefs.boolForKey(key::kFailedTestIsNew);
+  s.displayTempInFahrenheit = prefs.boolForKey(key::kDisplayTempInFahrenheit);
+  s.outputDebugMessages = outputDebugMessages;
+  s.log = platform::log;
+  s.localize = platform::localized;
+  return s;
+}
+
+void KRSMARTDrive::withRemembered(const std::function<void(logs::Remembered&)>& parse) {
+  logs::Remembered remembered(
+      [this](const std::string& suffix) { return platform::prefs().integerForKey(rememberedKey(suffix)); });
+  auto store = [&] {
+    for (const auto& [suffix, count] : remembered.toStore()) platform::prefs().setInteger(rememberedKey(suffix), count);
+  };
+  try {
+    parse(remembered);
+  } catch (...) {
+    store();
+    throw;
+  }
+  store();
+}
+
+std::optional<logs::OutputLines> KRSMARTDrive::runStep(uint64_t code, const char* failure) {
+  argumentCode = code;
+  std::optional<logs::OutputLines> lines = runSMARTbinary(false);
+  if (!lines) debug(failure);
+  return lines;
 }
 
 void KRSMARTDrive::updateInfo() {
   debug(format("Updating drive: %@", location.value_or("")));
-  selftestFail = false;
-  reallocatedSectorsFail = reallocatedEventsFail = currentSectorsFail = offlineSectorsFail = otherAttributesFail = 1;
-  errorsFail = false;
-  testsFail = false;
-  health = kHealthPassed;
+  findings.startCheck();
   exceptionOccurred_ = false;
 
   struct Step {
@@ -104,37 +142,63 @@ void KRSMARTDrive::updateInfo() {
   }
 }
 
-void KRSMARTDrive::parseHealth() {
-  argumentCode = kArgHealth;
-  std::optional<OutputLines> lines = runSMARTbinary(false);
-  if (!lines) {
-    debug("Error parsing health.");
-    return;
-  }
-  debug("Parsing health.");
-  if (lines->size() < 4) {
-    debug("Error parsing health: health not returned.");
-    health = kHealthUnknown;
-    return;
-  }
-  static const std::string kLabel = "result: ";
-  for (size_t i = 3; i < lines->size(); ++i) {
-    const std::string& line = (*lines)[i];
-    size_t at = line.find(kLabel);
-    if (at == std::string::npos) continue;
-    overallHealth = line.substr(at + kLabel.size());
-    if (overallHealth->find("PASSED") != std::string::npos) {
-      health = kHealthPassed;
-      debug("Found PASSED health.");
-    } else if (overallHealth->find("FAILED") != std::string::npos) {
-      health = kHealthFailed;
-      debug("Found FAILED health.");
-    } else {
-      health = kHealthUnknown;
-      debug("Could not find health.");
-    }
-    return;
-  }
-  debug("Error parsing health: health not returned.");
-  health = kHealthUnknown;
+void KRSMARTDrive::parseInfo() {
+  std::optional<logs::OutputLines> lines = runStep(kArgIdentity, "Error parsing information.");
+  if (lines) logs::parseAtaIdentity(*lines, settings(), identity, [this] { return reenableSMART(); });
 }
+
+bool KRSMARTDrive::reenableSMART() {
+  argumentCode = kArgEnableSMART;
+  std::optional<logs::OutputLines> answer = runSMARTbinary(false);
+  bool reenabled = false;
+  for (const std::string& reply : answer.value_or(logs::OutputLines{})) {
+    if (!platform::contains(reply, "SMART Enabled.")) continue;
+    reenabled = true;
+    debug("SMART Reenabled.");
+  }
+  return reenabled;
+}
+
+void KRSMARTDrive::parseHealth() {
+  std::optional<logs::OutputLines> lines = runStep(kArgHealth, "Error parsing health.");
+  if (lines) logs::parseAtaHealth(*lines, settings(), overallHealth, findings);
+}
+
+void KRSMARTDrive::parseCapabilities() {
+  std::optional<logs::OutputLines> lines = runStep(kArgCapabilities, "Error parsing capabilities.");
+  if (!lines) return;
+  testInProgress = false;
+  logs::parseAtaCapabilities(*lines, settings(), capabilities, findings);
+}
+
+void KRSMARTDrive::parseAttributes() {
+  std::optional<logs::OutputLines> lines = runStep(kArgAttributes, "Error parsing attributes.");
+  if (!lines) return;
+  withRemembered([&](logs::Remembered& remembered) {
+    logs::parseAtaAttributes(*lines, settings(), remembered, attributes, findings);
+  });
+}
+
+void KRSMARTDrive::parseErrorLog() {
+  std::optional<logs::OutputLines> lines = runStep(kArgErrorLog, "Error parsing error log.");
+  if (!lines) return;
+  withRemembered([&](logs::Remembered& remembered) {
+    logs::parseAtaErrorLog(*lines, settings(), remembered, errorLog, findings);
+  });
+}
+
+void KRSMARTDrive::parseSelftestLog() {
+  std::optional<logs::OutputLines> lines = runStep(kArgSelfTestLog, "Error parsing self test log.");
+  if (!lines) return;
+  // SMART switched off keeps the drive busy as a self-test would.
+  auto smartDisabled = [this] {
+    platform::Preferences& prefs = platform::prefs();
+    prefs.setInteger(platform::keys::kTestsInProgress, prefs.integerForKey(platform::keys::kTestsInProgress) + 1);
+    testInProgress = true;
+  };
+  withRemembered([&](logs::Remembered& remembered) {
+    logs::parseAtaSelfTestLog(*lines, settings(), remembered, selfTests, findings, smartDisabled);
+  });
+}
+
+void KRSMARTDrive::parseSelectiveLog() { runStep(kArgSelectiveLog, "Error parsing selective test log."); }

@@ -1,32 +1,26 @@
 // The record of one physical drive: where it is, what it is, how healthy
 // it is, and every table smartctl gives about it. `updateInfo` refreshes
-// it by running smartctl once per kind of data.
+// it by running smartctl once per kind of data; the parsers and rules of
+// logs/ read each answer into the record's parts.
 //
 // The operations are spread over files by subject:
-//   engine/KRSMARTDrive.cpp       set-up, accessors, update cycle, health
+//   engine/KRSMARTDrive.cpp       set-up, update cycle, the steps
 //   engine/SmartctlGateway.cpp    runSMARTbinary and the smartctl command lines
-//   engine/FieldHelpers.cpp       parseLine, convertStringToHex, convertStringToInt
-//   engine/IdentityParsing.cpp    parseInfo
-//   engine/Capabilities.cpp       parseCapabilities and the status decoders
+//   engine/Capabilities.cpp       the status and capability decoders
+//   engine/LogAccessors.cpp       attribute, error-log and self-test-log accessors
 //   engine/SelfTestControl.cpp    runSelfTest, stopSelfTest
-//   logs/AttributeParsing.cpp     parseAttributeLine, parseAttributes, readRawAttribute
-//   logs/ErrorLogParsing.cpp      parseErrorType, parseErrorCommandLine, parseErrorLog
-//   logs/SelfTestLogParsing.cpp   parseSelftestLog, parseSelectiveLog
-//   logs/DriveReport.cpp          description
+//   engine/DriveReport.cpp        description
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "engine/KRTask.h"
-#include "logs/KRSMARTAttribute.h"
-#include "logs/KRSMARTErrorLog.h"
-#include "logs/KRSMARTSelfTestLog.h"
-
-// Health state of a drive (and of the monitor's overall status).
-enum : int32_t { kHealthUnknown = 0, kHealthPassed = 1, kHealthFailing = 2, kHealthFailed = 3 };
+#include "logs/Ata.h"
+#include "logs/Findings.h"
 
 // Which smartctl command line runSMARTbinary builds.
 enum : uint64_t {
@@ -64,7 +58,7 @@ class KRSMARTDrive {
   // ---- smartctl gateway
   // The argument list code `argumentCode` selects, device last.
   std::vector<std::string> smartctlArguments() const;
-  std::optional<OutputLines> runSMARTbinary(bool saveRawData);
+  std::optional<logs::OutputLines> runSMARTbinary(bool saveRawData);
   std::optional<std::string> getsmartctlPath() const;
   void saveRawData();
   std::string smartctlVersion();
@@ -84,21 +78,6 @@ class KRSMARTDrive {
   void parseErrorLog();
   void parseSelftestLog();
   void parseSelectiveLog();
-  // What the three log steps do with smartctl's answer once it came back;
-  // tests and fuzzers feed lines here directly.
-  void parseAttributeLines(const OutputLines& lines);
-  void parseErrorLogLines(const OutputLines& lines);
-  void parseSelftestLogLines(const OutputLines& lines);
-
-  // ---- output field helpers (they use no drive state)
-  static std::string parseLine(const std::string& line);
-  static uint32_t convertStringToHex(const std::string& text);
-  static int32_t convertStringToInt(const std::string& text, bool searchParan);
-
-  // ---- row parsers
-  KRSMARTAttribute parseAttributeLine(const std::string& line) const;
-  static int32_t parseErrorType(const std::string& text);
-  static KRSMARTErrorCommand parseErrorCommandLine(const std::string& line);
 
   // ---- self-test control: results 0 no answer, 1 begun or aborted,
   // 2 refused or unconfirmed, 3 another test runs.
@@ -109,7 +88,7 @@ class KRSMARTDrive {
   // ---- failure reasons
   std::optional<std::string> getLastSMARTErrorMessage() const { return smartError; }
   void addFailureReasonsString(const std::string& reason);
-  std::optional<std::vector<std::string>> getFailureReasonsText() const { return failureReasonsText; }
+  std::optional<std::vector<std::string>> getFailureReasonsText() const { return findings.failureReasons; }
 
   // ---- read accessors
   std::optional<std::string> driveLocation() const { return location; }
@@ -119,16 +98,16 @@ class KRSMARTDrive {
   bool smartSupported() const { return smartSupport; }
   bool exceptionOccurred() const { return exceptionOccurred_; }
   bool isDriveFromFile() const { return driveFromFile; }
-  int32_t driveHealth() const { return health; }
+  int32_t driveHealth() const { return findings.health; }
   std::optional<std::string> driveOverallHealth() const { return overallHealth; }
-  std::optional<std::string> driveModelFamily() const { return modelFamily; }
-  std::optional<std::string> driveModel() const { return model; }
-  std::optional<std::string> driveSerialNumber() const { return serialNumber; }
-  std::optional<std::string> driveFirmwareVersion() const { return firmwareVersion; }
-  std::optional<std::string> driveCapacity() const { return capacity; }
-  std::optional<std::string> driveATAVersion() const { return ataVersion; }
-  std::optional<std::string> driveSATAVersion() const { return sataVersion; }
-  std::optional<std::string> driveRotationRate() const { return rotationRate; }
+  std::optional<std::string> driveModelFamily() const { return identity.modelFamily; }
+  std::optional<std::string> driveModel() const { return identity.model; }
+  std::optional<std::string> driveSerialNumber() const { return identity.serialNumber; }
+  std::optional<std::string> driveFirmwareVersion() const { return identity.firmwareVersion; }
+  std::optional<std::string> driveCapacity() const { return identity.capacity; }
+  std::optional<std::string> driveATAVersion() const { return identity.ataVersion; }
+  std::optional<std::string> driveSATAVersion() const { return identity.sataVersion; }
+  std::optional<std::string> driveRotationRate() const { return identity.rotationRate; }
 
   // Decoded capability data.
   std::string driveOfflineDataCollectionActivity() const;
@@ -147,19 +126,19 @@ class KRSMARTDrive {
   bool driveSavesSMARTDataPowerSave() const;
   bool driveSMARTAutoSaveTimer() const;
   bool driveErrorLogging() const;
-  bool driveGeneralPurposeLogging() const { return generalPurposeLogging; }
-  int32_t driveOfflineDataCollectionTime() const { return timeOfflineData; }
-  int32_t driveShortSelfTestTime() const { return shortSelftestTime; }
-  int32_t driveExtendedSelfTestTime() const { return longSelftestTime; }
-  int32_t driveConveyanceSelfTestTime() const { return conveyanceSelftestTime; }
-  uint32_t driveOfflineDataStatus() const { return offlineDataStatus; }
-  int32_t driveSelfTestStatus() const { return selftestStatus; }
-  uint32_t driveDataCapabilities() const { return dataCapabilities; }
-  uint32_t driveSMARTCapabilities() const { return smartCapabilities; }
-  uint32_t driveErrorLoggingCapabilities() const { return errorLoggingCapabilities; }
+  bool driveGeneralPurposeLogging() const { return capabilities.generalPurposeLogging; }
+  int32_t driveOfflineDataCollectionTime() const { return capabilities.timeOfflineData; }
+  int32_t driveShortSelfTestTime() const { return capabilities.shortSelftestTime; }
+  int32_t driveExtendedSelfTestTime() const { return capabilities.longSelftestTime; }
+  int32_t driveConveyanceSelfTestTime() const { return capabilities.conveyanceSelftestTime; }
+  uint32_t driveOfflineDataStatus() const { return capabilities.offlineDataStatus; }
+  int32_t driveSelfTestStatus() const { return capabilities.selftestStatus; }
+  uint32_t driveDataCapabilities() const { return capabilities.dataCapabilities; }
+  uint32_t driveSMARTCapabilities() const { return capabilities.smartCapabilities; }
+  uint32_t driveErrorLoggingCapabilities() const { return capabilities.errorLoggingCapabilities; }
 
   // Named counters: the raw value of one attribute, -1 when absent.
-  int64_t readRawAttribute(int32_t number) const;
+  int64_t readRawAttribute(int32_t number) const { return attributes.rawValue(number); }
   int64_t drivePowerOnHours() const { return readRawAttribute(9); }
   int64_t driveAirflowTemperature() const { return readRawAttribute(190); }
   int64_t driveTemperature() const { return readRawAttribute(194); }
@@ -169,23 +148,23 @@ class KRSMARTDrive {
   int64_t driveCRCErrorCount() const { return readRawAttribute(199); }
 
   // Failure flags: 1 no finding, 2 warning, 3 failed now.
-  bool driveSelftestFail() const { return selftestFail; }
-  int32_t driveReallocatedSectorsFail() const { return reallocatedSectorsFail; }
-  int32_t driveReallocatedEventsFail() const { return reallocatedEventsFail; }
-  int32_t driveCurrentSectorsFail() const { return currentSectorsFail; }
-  int32_t driveOfflineSectorsFail() const { return offlineSectorsFail; }
-  int32_t driveOtherAttributesFail() const { return otherAttributesFail; }
-  bool driveErrorsFail() const { return errorsFail; }
+  bool driveSelftestFail() const { return findings.selftestFail; }
+  int32_t driveReallocatedSectorsFail() const { return findings.reallocatedSectorsFail; }
+  int32_t driveReallocatedEventsFail() const { return findings.reallocatedEventsFail; }
+  int32_t driveCurrentSectorsFail() const { return findings.currentSectorsFail; }
+  int32_t driveOfflineSectorsFail() const { return findings.offlineSectorsFail; }
+  int32_t driveOtherAttributesFail() const { return findings.otherAttributesFail; }
+  bool driveErrorsFail() const { return findings.errorsFail; }
 
   // Attribute table.
-  int32_t driveAttributeRevision() const { return attributeRevision; }
-  int32_t driveAttributeCount() const { return attributeCount; }
+  int32_t driveAttributeRevision() const { return attributes.revision; }
+  int32_t driveAttributeCount() const { return attributes.count; }
   // Nothing for a position at or beyond the count.
   std::optional<KRSMARTAttribute> driveAttribute(uint64_t index) const;
 
   // Error log.
-  int32_t driveErrorLogVersion() const { return errorLogVersion; }
-  int32_t driveTotalErrors() const { return errorCount; }
+  int32_t driveErrorLogVersion() const { return errorLog.version; }
+  int32_t driveTotalErrors() const { return errorLog.count; }
   std::optional<std::string> driveLastErrorType() const;
   int32_t driveLastErrorTime() const;
   std::optional<KRSMARTErrorLog> driveErrorLog(uint64_t index) const;
@@ -193,10 +172,10 @@ class KRSMARTDrive {
   const std::vector<KRSMARTErrorLog>& driveErrorLogEntries() const;
 
   // Self-test log.
-  int32_t driveSelfTestLogRevision() const { return selfTestLogRevision; }
-  uint64_t driveTestsCount() const { return selfTestCount; }
-  bool driveTestsFail() const { return testsFail; }
-  bool driveNewTestFail() const { return newTestFail; }
+  int32_t driveSelfTestLogRevision() const { return selfTests.revision; }
+  uint64_t driveTestsCount() const { return selfTests.count; }
+  bool driveTestsFail() const { return findings.testsFail; }
+  bool driveNewTestFail() const { return findings.newTestFail; }
   int32_t driveLastTestTime() const;
   std::optional<std::string> driveLastTestStatus() const;
   std::optional<KRSMARTSelfTestLog> driveSelfTestLog(uint64_t index) const;
@@ -210,65 +189,39 @@ class KRSMARTDrive {
   friend struct KRSMARTDriveTestAccess;
   // Debug logging: written only when outputDebugMessages is on.
   void debug(const std::string& message) const;
+  // The opening of every step: runs smartctl with `code`'s command line;
+  // nothing came back: logs `failure` when debugging and gives nothing.
+  std::optional<logs::OutputLines> runStep(uint64_t code, const char* failure);
+  // What the log rules read: the preferences now, this drive's debug state.
+  logs::Settings settings() const;
+  // Runs a rule-applying parser with the counts this drive remembers, and
+  // stores the counts it leaves, also when it fails part-way.
+  void withRemembered(const std::function<void(logs::Remembered&)>& parse);
   // Key of a remembered per-drive value: serial number (else location) + suffix.
   std::string rememberedKey(const std::string& suffix) const;
-  void applyAttributeRules(const KRSMARTAttribute& attribute);
-  void applyErrorCountRule();
-  void applyTestLogRule();
-  void applyFailedTestRule();
+  bool reenableSMART();
 
   bool smartSupport = false;
   std::optional<std::string> smartError;
   std::optional<std::string> location;
   uint64_t partitionCount = 0;
   std::optional<std::vector<std::string>> partitionNames;
-  std::optional<std::string> modelFamily;
-  std::optional<std::string> model;
-  std::optional<std::string> serialNumber;
-  std::optional<std::string> firmwareVersion;
-  std::optional<std::string> capacity;
-  std::optional<std::string> ataVersion;
-  std::optional<std::string> sataVersion;
-  std::optional<std::string> rotationRate;
-  int32_t health = 0;
+  logs::AtaIdentity identity;
   std::optional<std::string> overallHealth;
-  uint32_t offlineDataStatus = 0;
-  int32_t selftestStatus = 0;
-  int32_t timeOfflineData = 0;
-  uint32_t dataCapabilities = 0;
-  uint32_t smartCapabilities = 0;
-  uint32_t errorLoggingCapabilities = 0;
-  bool generalPurposeLogging = false;
-  int32_t shortSelftestTime = 0;
-  int32_t longSelftestTime = 0;
-  int32_t conveyanceSelftestTime = 0;
-  int32_t attributeRevision = 0;
-  int32_t attributeCount = 0;
-  std::optional<std::vector<KRSMARTAttribute>> attributes;
-  int32_t errorLogVersion = 0;
-  int32_t errorCount = 0;
-  std::optional<std::vector<KRSMARTErrorLog>> errorLog;
-  int32_t selfTestLogRevision = 0;
-  uint64_t selfTestCount = 0;
-  std::optional<std::vector<KRSMARTSelfTestLog>> selfTestLog;
+  logs::AtaCapabilities capabilities;
+  logs::AtaAttributeTable attributes;
+  logs::AtaErrorLog errorLog;
+  logs::AtaSelfTestLog selfTests;
+  // Health, failure flags and failure reasons.
+  logs::Findings findings;
   uint64_t argumentCode = 0;
   bool runVeryPermissive = false;
   std::optional<std::vector<std::string>> options;
   bool outputDebugMessages = false;
   uint64_t controllerID = 0;
-  bool selftestFail = false;
-  int32_t reallocatedSectorsFail = 0;
-  int32_t reallocatedEventsFail = 0;
-  int32_t currentSectorsFail = 0;
-  int32_t offlineSectorsFail = 0;
-  int32_t otherAttributesFail = 0;
-  bool errorsFail = false;
-  bool testsFail = false;
-  bool newTestFail = false;
   bool testInProgress = false;
   bool exceptionOccurred_ = false;
   bool driveFromFile = false;
   std::optional<std::string> bundlePath;
   bool enableCommandLineOption = false;
-  std::optional<std::vector<std::string>> failureReasonsText;
 };

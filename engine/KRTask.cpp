@@ -86,23 +86,10 @@ class Child {
 void KRTask::setDefaultTimeLimit(double seconds) { gDefaultTimeLimit = seconds; }
 double KRTask::defaultTimeLimit() { return gDefaultTimeLimit; }
 
-std::optional<size_t> utf16Length(const char* data, size_t size) {
-  const std::string_view text(data, size);
-  size_t units = 0;
-  for (size_t i = 0; i < size;) {
-    uint32_t cp;
-    size_t n = platform::decodeUtf8(text, i, cp);
-    if (n == 0) return std::nullopt;
-    units += cp >= 0x10000 ? 2 : 1;
-    i += n;
-  }
-  return units;
-}
-
-OutputLines KRTask::splitLines(const std::string& output) {
+logs::OutputLines KRTask::splitLines(const std::string& output) {
   size_t first = output.find('\n');
   if (first == std::string::npos) throw platform::rangeError("output holds no line feed");
-  OutputLines lines;
+  logs::OutputLines lines;
   lines.push_back(output.substr(0, first));
   size_t i = first + 1;
   while (i < output.size()) {
@@ -117,7 +104,7 @@ OutputLines KRTask::splitLines(const std::string& output) {
   return lines;
 }
 
-std::optional<OutputLines> KRTask::parseCommandLine(const std::string& path,
+std::optional<logs::OutputLines> KRTask::parseCommandLine(const std::string& path,
                                                     const std::optional<std::vector<std::string>>& arguments) {
   Fd input;
   if (filePath_) {
@@ -189,7 +176,7 @@ std::optional<OutputLines> KRTask::parseCommandLine(const std::string& path,
       atEnd = true;
       n = 0;
     }
-    auto units = utf16Length(buf, static_cast<size_t>(n));
+    auto units = platform::utf16Length(std::string_view(buf, static_cast<size_t>(n)));
     if (!units) return false;
     output.append(buf, static_cast<size_t>(n));
     if (*units < 4096) shortChunkSeen = true;

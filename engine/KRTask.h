@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-using OutputLines = std::vector<std::string>;
+#include "logs/OutputLines.h"
 
 class KRTask {
  public:
@@ -17,7 +17,7 @@ class KRTask {
   // getErrorCode) or raw-data mode is on. Throws platform::Exception when
   // the child cannot be started, and a range failure in line mode when the
   // output holds no line feed at all.
-  std::optional<OutputLines> parseCommandLine(const std::string& path,
+  std::optional<logs::OutputLines> parseCommandLine(const std::string& path,
                                               const std::optional<std::vector<std::string>>& arguments);
 
   void setRawDataPath(const std::string& path) { rawDataPath_ = path; }
@@ -33,7 +33,7 @@ class KRTask {
   // The line rules every parser relies on: line 0 as is, later lines
   // without leading TAB/LF/CR and without empty ones, an unterminated last
   // line dropped. Throws a range failure when `output` has no line feed.
-  static OutputLines splitLines(const std::string& output);
+  static logs::OutputLines splitLines(const std::string& output);
 
  private:
   int32_t errorCode_ = 0;
@@ -41,7 +41,3 @@ class KRTask {
   std::optional<std::string> filePath_;
   double timeLimit_ = defaultTimeLimit();
 };
-
-// Length in UTF-16 units of valid UTF-8 text, or nothing when it is not
-// valid UTF-8 (a character cut at the end counts as invalid).
-std::optional<size_t> utf16Length(const char* data, size_t size);

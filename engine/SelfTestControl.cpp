@@ -5,28 +5,24 @@
 #include "engine/KRSMARTDrive.h"
 #include "platform/Format.h"
 #include "platform/Platform.h"
+#include "platform/PreferenceKeys.h"
+#include "platform/Text.h"
 
 namespace {
 
-bool contains(const std::string& s, const char* what) { return s.find(what) != std::string::npos; }
+using platform::contains;
 
 platform::Date now() {
   using namespace std::chrono;
   return {duration<double>(system_clock::now().time_since_epoch()).count()};
 }
 
-const char* kTestsInProgress = "TestsInProgress";
-
 }  // namespace
 
 uint64_t KRSMARTDrive::runSelfTest(uint64_t code) {
   const platform::Date started = now();
-  argumentCode = code;
-  std::optional<OutputLines> lines = runSMARTbinary(false);
-  if (!lines) {
-    debug("Error running self test.");
-    return 0;
-  }
+  std::optional<logs::OutputLines> lines = runStep(code, "Error running self test.");
+  if (!lines) return 0;
   debug(platform::format("Running self test: %lu", code));
   if (lines->empty()) return 2;
 
@@ -51,12 +47,12 @@ uint64_t KRSMARTDrive::runSelfTest(uint64_t code) {
 
   auto& prefs = platform::prefs();
   if (code == kArgShortTest || code == kArgExtendedTest) {
-    const int32_t minutes = code == kArgExtendedTest ? longSelftestTime : shortSelftestTime;
+    const int32_t minutes = code == kArgExtendedTest ? capabilities.longSelftestTime : capabilities.shortSelftestTime;
     prefs.setDate(device + "_TestEndTime", {started.secondsSince1970 + minutes * 60.0});
     prefs.setInteger(device + "_TestRunTime", minutes);
   }
   if (driveAbortOfflineCollection()) {
-    prefs.setInteger(kTestsInProgress, prefs.integerForKey(kTestsInProgress) + 1);
+    prefs.setInteger(platform::keys::kTestsInProgress, prefs.integerForKey(platform::keys::kTestsInProgress) + 1);
     testInProgress = true;
   }
   prefs.setInteger(device + "_TestType", static_cast<int64_t>(code));
@@ -67,8 +63,8 @@ uint64_t KRSMARTDrive::runSelfTest(uint64_t code) {
 bool KRSMARTDrive::stopSelfTest() {
   if (driveAbortOfflineCollection()) {
     auto& prefs = platform::prefs();
-    const int64_t running = prefs.integerForKey(kTestsInProgress);
-    prefs.setInteger(kTestsInProgress, running > 0 ? running - 1 : 0);
+    const int64_t running = prefs.integerForKey(platform::keys::kTestsInProgress);
+    prefs.setInteger(platform::keys::kTestsInProgress, running > 0 ? running - 1 : 0);
     testInProgress = false;
   }
   return runSelfTest(kArgAbortTest) == 1;

@@ -8,15 +8,16 @@
 #include "platform/Exception.h"
 #include "platform/Format.h"
 #include "platform/Platform.h"
+#include "platform/Text.h"
 
 namespace fs = std::filesystem;
 using platform::format;
 
 namespace {
 
-bool contains(const std::string& s, const char* what) { return s.find(what) != std::string::npos; }
+using platform::contains;
 
-std::string joinLines(const OutputLines& lines) {
+std::string joinLines(const logs::OutputLines& lines) {
   std::string out;
   for (size_t i = 0; i < lines.size(); ++i) out += (i ? "\n" : "") + lines[i];
   return out;
@@ -74,7 +75,7 @@ std::string KRSMARTDrive::rawDataPath() const {
   return platform::format("%@/%@.trdr", platform::bundle().logsFolder, name);
 }
 
-std::optional<OutputLines> KRSMARTDrive::runSMARTbinary(bool saveRawData) {
+std::optional<logs::OutputLines> KRSMARTDrive::runSMARTbinary(bool saveRawData) {
   const std::vector<std::string> arguments = smartctlArguments();
   std::optional<std::string> path = getsmartctlPath();
   debug("Running smartctl binary.");
@@ -94,7 +95,7 @@ std::optional<OutputLines> KRSMARTDrive::runSMARTbinary(bool saveRawData) {
   }
 
   if (driveFromFile) task.setReadFromFilePath(location.value_or(""));
-  std::optional<OutputLines> lines;
+  std::optional<logs::OutputLines> lines;
   try {
     lines = task.parseCommandLine(*path, arguments);
   } catch (const platform::Exception& e) {
@@ -133,7 +134,7 @@ std::optional<OutputLines> KRSMARTDrive::runSMARTbinary(bool saveRawData) {
     const std::string& line = (*lines)[i];
     if (contains(line, "SMART support is: Ambiguous") && !runVeryPermissive) {
       runVeryPermissive = true;
-      std::optional<OutputLines> inner = runSMARTbinary(false);
+      std::optional<logs::OutputLines> inner = runSMARTbinary(false);
       if (inner) {
         runVeryPermissive = false;
         return inner;
@@ -164,7 +165,7 @@ void KRSMARTDrive::saveRawData() {
 
 std::string KRSMARTDrive::smartctlVersion() {
   argumentCode = kArgVersion;
-  std::optional<OutputLines> lines = runSMARTbinary(false);
+  std::optional<logs::OutputLines> lines = runSMARTbinary(false);
   if (!lines || lines->empty()) return "unknown";
   const std::string& banner = (*lines)[0];
   size_t matchLength;
@@ -185,6 +186,6 @@ void KRSMARTDrive::runOptions(const std::string& optionText) {
   words.push_back(location.value_or(""));
   options = words;
   argumentCode = kArgOptions;
-  std::optional<OutputLines> lines = runSMARTbinary(false);
+  std::optional<logs::OutputLines> lines = runSMARTbinary(false);
   if (lines) platform::log(format("%@", joinLines(*lines)));
 }

@@ -1,13 +1,14 @@
-// What every fuzz target shares: an in-memory platform, preferences chosen
-// by the input's first byte so that every rule branch gets its turn, and
-// the one failure the parsers may raise on bad text.
+// What every fuzz target shares: parser settings chosen by the input's
+// first byte so that every rule branch gets its turn, the one failure the
+// parsers may raise on bad text, and an in-memory platform for the records'
+// report texts (the parsers need none).
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
 
-#include "engine/KRSMARTDrive.h"
+#include "logs/Findings.h"
 #include "platform/Exception.h"
 #include "platform/memory/MemoryPlatform.h"
 
@@ -22,26 +23,24 @@ inline platform::memory::MemoryPlatform& platformOnce() {
   return mem;
 }
 
-// Sets the preferences the log rules read from the bits of `bits`, and the
-// language that widens the report's name column.
-inline void choosePreferences(uint8_t bits) {
-  platform::memory::MemoryPlatform& mem = platformOnce();
-  platform::Preferences& p = *mem.platform.preferences;
-  p.setBool("DisplayTempInFahrenheit", bits & 1);
-  p.setBool("IgnoreAttribute190", bits & 2);
-  p.setBool("IgnoreAttribute196", bits & 4);
-  p.setBool("RememberBadSectors", bits & 8);
-  p.setBool("CustomBadSectorCount", bits & 16);
-  p.setInteger("CustomBadSectorCountValue", bits >> 5);
-  p.setBool("RememberErrorCount", bits & 32);
-  p.setBool("CustomErrorCount", bits & 64);
-  p.setInteger("CustomErrorCountValue", bits & 7);
-  p.setBool("FailedTestIsNew", bits & 128);
-  mem.strings->language = (bits & 3) == 3 ? "French" : "English";
-  mem.log->clear();
+inline logs::Settings settings(uint8_t bits) {
+  logs::Settings s;
+  s.displayTempInFahrenheit = bits & 1;
+  s.ignoreAttribute190 = bits & 2;
+  s.ignoreAttribute196 = bits & 4;
+  s.rememberBadSectors = bits & 8;
+  s.customBadSectorCount = bits & 16;
+  s.customBadSectorCountValue = bits >> 5;
+  s.rememberErrorCount = bits & 32;
+  s.customErrorCount = bits & 64;
+  s.customErrorCountValue = bits & 7;
+  s.failedTestIsNew = bits & 128;
+  s.outputDebugMessages = bits & 1;
+  s.log = [](const std::string&) {};
+  return s;
 }
 
-// The input without its first byte, which chose the preferences.
+// The input without its first byte, which chose the settings.
 inline std::string body(const uint8_t* data, size_t size) {
   return size ? std::string(reinterpret_cast<const char*>(data) + 1, size - 1) : std::string();
 }

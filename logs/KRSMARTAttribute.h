@@ -7,6 +7,9 @@
 
 class KRSMARTAttribute {
  public:
+  // What the row's WHEN_FAILED column says; 0 until a row was read.
+  enum Failed : int32_t { kNeverFailed = 1, kFailingNow = 2, kFailedInThePast = 3 };
+
   int32_t getIDNumber() const { return idNumber; }
   void setIDNumber(int32_t v) { idNumber = v; }
   uint32_t getFlag() const { return flag; }
@@ -21,7 +24,6 @@ class KRSMARTAttribute {
   void setType(std::optional<std::string> v) { type = std::move(v); }
   const std::optional<std::string>& getUpdated() const { return updated; }
   void setUpdated(std::optional<std::string> v) { updated = std::move(v); }
-  // 0 not read, 1 never failed, 2 failing now, 3 failed in the past.
   int32_t getFailed() const { return failed; }
   void setFailed(int32_t v) { failed = v; }
   int64_t getRaw() const { return raw; }

@@ -1,20 +1,13 @@
 #include "logs/TextScanner.h"
 
 #include "platform/Exception.h"
+#include "platform/Text.h"
 
-namespace {
+namespace logs {
 
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
-
-int hexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
-}  // namespace
+using platform::hexDigit;
+using platform::isBlank;
+using platform::isDigit;
 
 size_t TextScanner::afterBlanks() const {
   size_t p = pos_;
@@ -96,3 +89,5 @@ bool TextScanner::scanUpToDigit(std::string& out) { return scanUpTo(isDigit, out
 bool TextScanner::scanRest(std::string& out) {
   return scanUpTo([](char) { return false; }, out);
 }
+
+}  // namespace logs

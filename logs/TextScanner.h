@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <string>
 
+namespace logs {
+
 class TextScanner {
  public:
   explicit TextScanner(std::string text) : text_(std::move(text)) {}
@@ -41,3 +43,5 @@ class TextScanner {
   std::string text_;
   size_t pos_ = 0;
 };
+
+}  // namespace logs

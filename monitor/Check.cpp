@@ -49,7 +49,7 @@ std::string emailSubject(int failingLines, int failedLines) {
 
 void KRTarvelMenuItemController::updateDrives() {
   resetMenu();
-  overallStatus = 1;
+  overallStatus = logs::kHealthPassed;
   if (!drives || drives->empty()) {
     menuChanged();
     return;
@@ -86,11 +86,11 @@ void KRTarvelMenuItemController::updateDrives() {
     updateImageAndMenuWithHealth(drive.driveHealth(), title);
 
     switch (drive.driveHealth()) {
-      case 1:
+      case logs::kHealthPassed:
         if (platform::prefs().boolForKey("EmailDrivePassed"))
           reportLines.push_back(platform::format(mainText("DrivePassed3", "%@: PASSED"), title));
         break;
-      case 2:
+      case logs::kHealthFailing:
         if (platform::prefs().boolForKey("EmailDriveFailing")) {
           reportLines.push_back(platform::format(mainText("DriveFailing3", "%@: FAILING"), title));
           ++failingLines;
@@ -98,7 +98,7 @@ void KRTarvelMenuItemController::updateDrives() {
         ++problemCount;
         problemDrives.push_back(problemDriveRecord(drive, title, "FAILING"));
         break;
-      case 3:
+      case logs::kHealthFailed:
         if (platform::prefs().boolForKey("EmailDriveFailed")) {
           reportLines.push_back(platform::format(mainText("DriveFailed3", "%@: FAILED"), title));
           ++failedLines;
@@ -111,7 +111,9 @@ void KRTarvelMenuItemController::updateDrives() {
     }
   }
 
-  trStatusImage = overallStatus == 3 ? "Tarvel Red" : overallStatus == 2 ? "Tarvel Yellow" : "Tarvel Green";
+  trStatusImage = overallStatus == logs::kHealthFailed    ? "Tarvel Red"
+                  : overallStatus == logs::kHealthFailing ? "Tarvel Yellow"
+                                                          : "Tarvel Green";
   trStatusItem->setImage(trStatusImage, kStatusImageSize);
   const std::string checkTime = services.shortDateTimeNow();
   trMenu

@@ -21,7 +21,7 @@ std::string join(const std::vector<std::string>& list, const char* separator) {
 // sendEmail reports a failure as a line such as "... ERROR => Connection
 // refused"; the reason starts 9 characters after "ERROR", and the last such
 // line wins. A line too short to hold a reason there is its own reason.
-std::optional<std::string> failureInOutput(const OutputLines& lines) {
+std::optional<std::string> failureInOutput(const logs::OutputLines& lines) {
   std::optional<std::string> reason;
   for (const std::string& line : lines) {
     size_t at = line.find("ERROR");
@@ -73,7 +73,7 @@ std::optional<std::string> KRTarvelMenuItemController::sendEmailWithSubjectAndMe
       const std::string tool =
           (std::filesystem::path(platform::bundle().bundlePath) / "Contents" / "MacOS" / "sendEmail").string();
       KRTask task;
-      std::optional<OutputLines> output = task.parseCommandLine(tool, arguments);
+      std::optional<logs::OutputLines> output = task.parseCommandLine(tool, arguments);
       if (!output || output->empty()) {
         failure = "Error running email command";
       } else {

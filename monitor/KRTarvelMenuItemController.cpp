@@ -47,7 +47,7 @@ void KRTarvelMenuItemController::applicationDidFinishLaunching() {
   updater->setAutomaticallyChecksForUpdates(false);
   updater->checkForUpdateInformation();
 
-  overallStatus = 1;
+  overallStatus = logs::kHealthPassed;
   smartScanner = services.makeScanner();
   scanForDrives();
   checkTimer();

@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "logs/Findings.h"
 #include "monitor/KRGrowlBridgeController.h"
 #include "monitor/MenuModel.h"
 #include "monitor/MonitorServices.h"
@@ -79,7 +80,7 @@ class KRTarvelMenuItemController {
   std::optional<TimerService::Handle> pollingTimer;
   std::unique_ptr<DriveSource> smartScanner;
   std::vector<KRSMARTDrive>* drives = nullptr;
-  int32_t overallStatus = 1;
+  int32_t overallStatus = logs::kHealthPassed;
   std::optional<KRGrowlBridgeController> growlBridgeController;
   std::unique_ptr<Updater> updater;
 };

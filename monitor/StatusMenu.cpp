@@ -49,8 +49,8 @@ const HealthRow& rowFor(int32_t health) {
                                  "GrowlDrivePassed", "DrivePassed1",     "Drive Passed",
                                  "DrivePassed2",  "The drive %@ passed.", "DriveFailing",
                                  false};
-  if (health == 3) return kFailed;
-  if (health == 2) return kFailing;
+  if (health == logs::kHealthFailed) return kFailed;
+  if (health == logs::kHealthFailing) return kFailing;
   return kPassed;
 }
 
@@ -84,8 +84,8 @@ void KRTarvelMenuItemController::resetMenu() {
 void KRTarvelMenuItemController::updateImageAndMenuWithHealth(int32_t health,
                                                               const std::string& driveNameWithPartitions) {
   const HealthRow& row = rowFor(health);
-  if (health == 3) overallStatus = 3;
-  else if (health == 2 && overallStatus != 3) overallStatus = 2;
+  if (health == logs::kHealthFailed) overallStatus = logs::kHealthFailed;
+  else if (health == logs::kHealthFailing && overallStatus != logs::kHealthFailed) overallStatus = logs::kHealthFailing;
 
   MenuItem& status = trMenu.insertItemWithTitle(mainText(row.statusKey, row.statusDefault), MenuAction::None, "", 1);
   status.setIndentationLevel(kStatusLineIndentation);

@@ -34,4 +34,18 @@ size_t decodeUtf8(std::string_view text, size_t i, uint32_t& codepoint) {
   return need + 1;
 }
 
+bool isValidUtf8(std::string_view text) { return utf16Length(text).has_value(); }
+
+std::optional<size_t> utf16Length(std::string_view text) {
+  size_t units = 0;
+  for (size_t i = 0; i < text.size();) {
+    uint32_t cp;
+    size_t n = decodeUtf8(text, i, cp);
+    if (n == 0) return std::nullopt;
+    units += cp >= 0x10000 ? 2 : 1;
+    i += n;
+  }
+  return units;
+}
+
 }  // namespace platform

@@ -51,7 +51,7 @@ bool saveRawData(const Target& t, std::ostream& out, std::ostream& err) {
   const std::string path = d.rawDataPath();
   d.saveRawData();
   // smartctl's answer is saved whatever it says; judge it as the drive would.
-  std::optional<OutputLines> lines;
+  std::optional<logs::OutputLines> lines;
   try {
     lines = KRTask::splitLines(readWhole(path));
   } catch (const platform::Exception&) {

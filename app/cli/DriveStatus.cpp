@@ -7,9 +7,9 @@ namespace cli {
 DriveState driveState(const KRSMARTDrive& drive) {
   if (!drive.smartSupported()) return DriveState::Unknown;
   switch (drive.driveHealth()) {
-    case kHealthPassed: return DriveState::Passed;
-    case kHealthFailing: return DriveState::Failing;
-    case kHealthFailed: return DriveState::Failed;
+    case logs::kHealthPassed: return DriveState::Passed;
+    case logs::kHealthFailing: return DriveState::Failing;
+    case logs::kHealthFailed: return DriveState::Failed;
     default: return DriveState::Unknown;
   }
 }

@@ -303,7 +303,7 @@ TEST_F(ScannerTest, UpdateDropsUnsupportedDrivesUnlessAskedToShowThem) {
     // The drive after a removed one takes its index and is updated next.
     std::vector<std::string> order{"disk0 0/3", "disk1 1/3", show ? "disk2 2/3" : "disk2 1/2"};
     EXPECT_EQ(seen, order) << "show " << show;
-    EXPECT_EQ(scanner.getDrives().back().driveHealth(), kHealthPassed);
+    EXPECT_EQ(scanner.getDrives().back().driveHealth(), logs::kHealthPassed);
   }
 }
 

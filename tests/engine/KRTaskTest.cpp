@@ -11,7 +11,7 @@ using testing_support::readFile;
 struct SplitCase {
   const char* name;
   std::string output;
-  OutputLines lines;
+  logs::OutputLines lines;
 };
 
 TEST(KRTaskSplit, LineRules) {
@@ -34,19 +34,9 @@ TEST(KRTaskSplit, NoLineFeedIsARangeFailure) {
   EXPECT_THROW(KRTask::splitLines("no newline"), platform::Exception);
 }
 
-TEST(KRTaskUtf8, CountsUnitsAndRejectsInvalid) {
-  EXPECT_EQ(utf16Length("abc", 3), 3u);
-  EXPECT_EQ(utf16Length("\xC3\xA9", 2), 1u);          // é
-  EXPECT_EQ(utf16Length("\xF0\x9F\x98\x80", 4), 2u);  // one emoji, two units
-  EXPECT_FALSE(utf16Length("\xC3", 1));               // cut character
-  EXPECT_FALSE(utf16Length("\xFF", 1));
-  EXPECT_FALSE(utf16Length("\xC0\x80", 2));           // overlong
-  EXPECT_FALSE(utf16Length("\xED\xA0\x80", 3));       // surrogate
-}
-
 class KRTaskRun : public PlatformTest {
  protected:
-  std::optional<OutputLines> sh(const std::string& script, KRTask& task) {
+  std::optional<logs::OutputLines> sh(const std::string& script, KRTask& task) {
     return task.parseCommandLine("/bin/sh", std::vector<std::string>{"-c", script});
   }
 };
@@ -55,7 +45,7 @@ TEST_F(KRTaskRun, StdoutAndStderrShareOnePipe) {
   KRTask task;
   auto lines = sh("echo one; echo two >&2; echo three", task);
   ASSERT_TRUE(lines);
-  EXPECT_EQ(*lines, (OutputLines{"one", "two", "three"}));
+  EXPECT_EQ(*lines, (logs::OutputLines{"one", "two", "three"}));
 }
 
 TEST_F(KRTaskRun, NonZeroExitStillGivesLines) {
@@ -106,7 +96,7 @@ TEST_F(KRTaskRun, InputComesFromTheFile) {
   task.setReadFromFilePath(input.string());
   auto lines = task.parseCommandLine("/bin/cat", std::nullopt);
   ASSERT_TRUE(lines);
-  EXPECT_EQ(*lines, (OutputLines{"first", "second"}));
+  EXPECT_EQ(*lines, (logs::OutputLines{"first", "second"}));
 }
 
 TEST_F(KRTaskRun, ArgumentsArriveUnchangedWithoutAShell) {

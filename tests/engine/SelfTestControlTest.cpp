@@ -1,10 +1,10 @@
 #include <chrono>
 
-#include "tests/engine/DriveFixtures.h"
+#include "tests/support/DriveFixture.h"
 
-using drive_fixtures::Args;
-using drive_fixtures::capabilities;
-using drive_fixtures::DriveTest;
+using testing_support::Args;
+using testing_support::capabilities;
+using testing_support::DriveTest;
 
 namespace {
 

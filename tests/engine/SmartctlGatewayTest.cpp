@@ -1,10 +1,10 @@
 #include <filesystem>
 
 #include "platform/Exception.h"
-#include "tests/engine/DriveFixtures.h"
+#include "tests/support/DriveFixture.h"
 
-using drive_fixtures::Args;
-using drive_fixtures::DriveTest;
+using testing_support::Args;
+using testing_support::DriveTest;
 using testing_support::banner;
 using testing_support::ScratchDir;
 
@@ -19,7 +19,7 @@ const Args kPermissiveHealthArgs{"-T", "verypermissive", "-H", "/dev/sda"};
 
 class Gateway : public DriveTest {
  protected:
-  std::optional<OutputLines> run(uint64_t code) {
+  std::optional<logs::OutputLines> run(uint64_t code) {
     drive.setArgumentCode(code);
     return drive.runSMARTbinary(false);
   }
@@ -81,8 +81,8 @@ TEST_F(Gateway, ReplayedDriveUsesDashAndFeedsTheFileOnStdin) {
   replay.setArgumentCode(kArgErrorLog);
   auto lines = replay.runSMARTbinary(false);
   ASSERT_TRUE(lines);
-  EXPECT_EQ(OutputLines(lines->begin() + 2, lines->end()),
-            (OutputLines{"ARG[-l]", "ARG[error]", "ARG[-]", "STDIN[trace data]"}));
+  EXPECT_EQ(logs::OutputLines(lines->begin() + 2, lines->end()),
+            (logs::OutputLines{"ARG[-l]", "ARG[error]", "ARG[-]", "STDIN[trace data]"}));
 
   // A real drive reads nothing on stdin, and its path is one argument.
   KRSMARTDrive real;
@@ -91,7 +91,7 @@ TEST_F(Gateway, ReplayedDriveUsesDashAndFeedsTheFileOnStdin) {
   real.setArgumentCode(kArgHealth);
   lines = real.runSMARTbinary(false);
   ASSERT_TRUE(lines);
-  EXPECT_EQ(OutputLines(lines->begin() + 2, lines->end()), (OutputLines{"ARG[-H]", "ARG[/dev/odd name]", "STDIN[]"}));
+  EXPECT_EQ(logs::OutputLines(lines->begin() + 2, lines->end()), (logs::OutputLines{"ARG[-H]", "ARG[/dev/odd name]", "STDIN[]"}));
 }
 
 TEST_F(Gateway, JudgesFailuresInTheText) {

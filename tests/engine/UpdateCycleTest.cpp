@@ -1,9 +1,9 @@
 #include <filesystem>
 
-#include "tests/engine/DriveFixtures.h"
+#include "tests/support/DriveFixture.h"
 
-using drive_fixtures::Args;
-using drive_fixtures::DriveTest;
+using testing_support::Args;
+using testing_support::DriveTest;
 using testing_support::banner;
 
 namespace fs = std::filesystem;
@@ -18,9 +18,9 @@ class UpdateCycle : public DriveTest {
     fs::create_directories(mem.platform.bundle.logsFolder);
   }
   void answerAll(const std::string& device) {
-    answer({"-i", device}, drive_fixtures::kIdentity);
-    answer({"-H", device}, drive_fixtures::kHealthPassed);
-    answer({"-c", device}, drive_fixtures::capabilities());
+    answer({"-i", device}, testing_support::kIdentity);
+    answer({"-H", device}, testing_support::kHealthPassed);
+    answer({"-c", device}, testing_support::capabilities());
     const std::string empty = "=== START OF READ SMART DATA SECTION ===\n";
     answer({"-A", device}, empty);
     answer({"-l", "error", device}, empty);
@@ -40,7 +40,7 @@ TEST_F(UpdateCycle, RealDriveRunsEveryStepAndSavesRawData) {
                                                       "-l error /dev/sda", "-l selftest /dev/sda",
                                                       "-r ataioctl,2 -a /dev/sda"}));
   EXPECT_EQ(testing_support::readFile(rawFile("sda")), "RAW TRACE\n");
-  EXPECT_EQ(drive.driveHealth(), kHealthPassed);
+  EXPECT_EQ(drive.driveHealth(), logs::kHealthPassed);
   EXPECT_EQ(drive.driveModel(), "WDC WD5000AAKX-00ERMA0");
   EXPECT_EQ(drive.driveShortSelfTestTime(), 2);
   EXPECT_FALSE(drive.exceptionOccurred());
@@ -69,7 +69,7 @@ TEST_F(UpdateCycle, AFailingStepLetsTheOthersRun) {
   EXPECT_EQ(progress, 6);  // none for the failed step
   EXPECT_EQ(drive.driveModel(), "X");  // written before the failure
   EXPECT_FALSE(drive.driveRotationRate());
-  EXPECT_EQ(drive.driveHealth(), kHealthFailed);
+  EXPECT_EQ(drive.driveHealth(), logs::kHealthFailed);
   EXPECT_EQ(drive.driveOverallHealth(), "FAILED!");
   EXPECT_EQ(drive.driveExtendedSelfTestTime(), 76);
   EXPECT_TRUE(fs::exists(rawFile("sda")));
@@ -84,7 +84,7 @@ TEST_F(UpdateCycle, AFailingStepLetsTheOthersRun) {
   answerAll("/dev/sda");
   drive.updateInfo();
   EXPECT_FALSE(drive.exceptionOccurred());
-  EXPECT_EQ(drive.driveHealth(), kHealthPassed);
+  EXPECT_EQ(drive.driveHealth(), logs::kHealthPassed);
   EXPECT_EQ(mem.alerts->shown.size(), 1u);
 }
 
@@ -99,7 +99,7 @@ TEST_F(UpdateCycle, CommandLineModeShowsNoAlert) {
   EXPECT_TRUE(mem.log->contains("Exception occured in parseCapabilities. RangeException: "));
   EXPECT_TRUE(cli.exceptionOccurred());
   EXPECT_TRUE(mem.alerts->shown.empty());
-  EXPECT_EQ(cli.driveHealth(), kHealthPassed);
+  EXPECT_EQ(cli.driveHealth(), logs::kHealthPassed);
 }
 
 TEST_F(UpdateCycle, HealthAnswers) {
@@ -109,15 +109,15 @@ TEST_F(UpdateCycle, HealthAnswers) {
     int32_t health;
     std::optional<std::string> overall;
   } cases[] = {
-      {"passed", "=== START ===\nSMART overall-health self-assessment test result: PASSED\n", kHealthPassed, "PASSED"},
-      {"failed", "=== START ===\nSMART overall-health self-assessment test result: FAILED!\n", kHealthFailed,
+      {"passed", "=== START ===\nSMART overall-health self-assessment test result: PASSED\n", logs::kHealthPassed, "PASSED"},
+      {"failed", "=== START ===\nSMART overall-health self-assessment test result: FAILED!\n", logs::kHealthFailed,
        "FAILED!"},
-      {"other word", "=== START ===\nSMART overall-health self-assessment test result: UNKNOWN\n", kHealthUnknown,
+      {"other word", "=== START ===\nSMART overall-health self-assessment test result: UNKNOWN\n", logs::kHealthUnknown,
        "UNKNOWN"},
-      {"three lines", "SMART overall-health self-assessment test result: PASSED\n", kHealthUnknown, std::nullopt},
-      {"result on line 2 only", "result: PASSED\nno verdict here\n", kHealthUnknown, std::nullopt},
-      {"no result line", "=== START ===\nSMART Status not supported\n", kHealthUnknown, std::nullopt},
-      {"nothing back", std::nullopt, kHealthPassed, std::nullopt},
+      {"three lines", "SMART overall-health self-assessment test result: PASSED\n", logs::kHealthUnknown, std::nullopt},
+      {"result on line 2 only", "result: PASSED\nno verdict here\n", logs::kHealthUnknown, std::nullopt},
+      {"no result line", "=== START ===\nSMART Status not supported\n", logs::kHealthUnknown, std::nullopt},
+      {"nothing back", std::nullopt, logs::kHealthPassed, std::nullopt},
   };
   for (const auto& c : cases) {
     KRSMARTDrive d;

@@ -1,12 +1,15 @@
+// The ATA error log: entries, command rows, and the error-count rule.
 #include <gtest/gtest.h>
 
-#include "tests/logs/LogTestSupport.h"
+#include <map>
+
+#include "logs/Ata.h"
 #include "tests/logs/SmartctlSamples.h"
+#include "tests/support/DriveFixture.h"
 
 namespace {
 
-using logs_test::DriveStepTest;
-using platform::PlistValue;
+using testing_support::answerLines;
 
 const char* kSection = "=== START OF READ SMART DATA SECTION ===\n";
 
@@ -28,21 +31,26 @@ std::string entry(int number, const std::string& description, int commands = 5) 
   return e + "\n";
 }
 
-std::string log(const std::string& entries, const std::string& count = "1") {
+std::string withEntries(const std::string& entries, const std::string& count = "1") {
   return std::string(kSection) + "SMART Error Log Version: 1\nATA Error Count: " + count + "\n" + entries;
 }
 
-class ErrorLogStep : public DriveStepTest {
+class ErrorLogStep : public testing::Test {
  protected:
+  ErrorLogStep() { findings.startCheck(); }
   void parse(const std::string& body) {
-    answer({"-l", "error"}, body);
-    drive.parseErrorLog();
+    log.messages.clear();
+    logs::parseAtaErrorLog(answerLines(body), log.settings, remembered, errorLog, findings);
   }
-  const std::vector<KRSMARTErrorLog>& entries() { return drive.driveErrorLogEntries(); }
+  const std::vector<KRSMARTErrorLog>& entries() { return *errorLog.entries; }
+
+  testing_support::ParserLog log;
+  logs::Remembered remembered;
+  logs::AtaErrorLog errorLog;
+  logs::Findings findings;
 };
 
 TEST_F(ErrorLogStep, FiveShownOfSixErrors) {
-  drive.setDebugState(true);
   parse(samples::kSixErrorsLog);
   ASSERT_EQ(entries().size(), 5u);
   const KRSMARTErrorLog& e = entries()[0];
@@ -62,36 +70,28 @@ TEST_F(ErrorLogStep, FiveShownOfSixErrors) {
   EXPECT_EQ(commands[3].getCommand(), "SET FEATURES [Enable SATA feature]");
   EXPECT_EQ(commands[4].getCommand(), "READ NATIVE MAX ADDRESS EXT [OBS-ACS-3]");
   EXPECT_EQ(e.getLastErrorCommand(), "READ FPDMA QUEUED");
-  EXPECT_EQ(drive.driveLastErrorType(), "Uncorrectable Error");
-  EXPECT_TRUE(drive.driveErrorLog(4));
-  EXPECT_FALSE(drive.driveErrorLog(5));
   for (const char* m : {"Parsing error log.", "Found SMART error log version.", "Found log count.",
                         "Found and reading error.", "Reading error commands.", "Done parsing error log."})
-    EXPECT_TRUE(mem.log->contains(m)) << m;
-  EXPECT_FALSE(mem.log->contains("Less than 5 commands- stopping read."));
+    EXPECT_TRUE(log.contains(m)) << m;
+  EXPECT_FALSE(log.contains("Less than 5 commands- stopping read."));
 }
 
 TEST_F(ErrorLogStep, NumbersTimesAndCount) {
   parse(samples::kSixErrorsLog);
-  EXPECT_EQ(drive.driveTotalErrors(), 6);
-  EXPECT_EQ(drive.driveErrorLogVersion(), 1);
+  EXPECT_EQ(errorLog.count, 6);
+  EXPECT_EQ(errorLog.version, 1);
   ASSERT_EQ(entries().size(), 5u);
   EXPECT_EQ(entries()[0].getNumber(), 6);
+  EXPECT_EQ(entries()[0].getTime(), 1618);
   EXPECT_EQ(entries()[4].getNumber(), 2);
   EXPECT_EQ(entries()[2].getTime(), 1617);
-  EXPECT_EQ(drive.driveLastErrorTime(), 1618);
-}
-
-TEST_F(ErrorLogStep, EntriesBeyondTheFifthAreKeptButNotAnswered) {
+  // Entries beyond the fifth are kept too.
   parse(samples::kSixErrorsLog + entry(1, "Error: UNC 8 sectors at LBA = 0x0000abcd = 43981"));
   ASSERT_EQ(entries().size(), 6u);
   EXPECT_EQ(entries()[5].getSectors(), 8);
-  EXPECT_FALSE(drive.driveErrorLog(5));
-  EXPECT_EQ(drive.driveErrorLog(0)->getLBA(), 268435455);
 }
 
 TEST_F(ErrorLogStep, FewerThanFiveCommandsBeforeTheNextEntry) {
-  drive.setDebugState(true);
   parse(samples::kCableErrorsLog);
   ASSERT_EQ(entries().size(), 2u);
   const KRSMARTErrorLog& first = entries()[0];
@@ -108,8 +108,7 @@ TEST_F(ErrorLogStep, FewerThanFiveCommandsBeforeTheNextEntry) {
   EXPECT_EQ(second.getError2Code(), 0);
   ASSERT_EQ(second.getErrorCommands().size(), 1u);
   EXPECT_EQ(second.getLastErrorCommand(), "SET FEATURES [Set transfer mode]");
-  EXPECT_EQ(drive.driveLastErrorType(), "Interface CRC error");
-  EXPECT_TRUE(mem.log->contains("Less than 5 commands- stopping read."));
+  EXPECT_TRUE(log.contains("Less than 5 commands- stopping read."));
 }
 
 TEST_F(ErrorLogStep, ErrorDescriptions) {
@@ -131,7 +130,7 @@ TEST_F(ErrorLogStep, ErrorDescriptions) {
       {"", 0, 0, 0, 0},
   };
   for (const Case& c : cases) {
-    parse(log(entry(1, c.description)));
+    parse(withEntries(entry(1, c.description)));
     ASSERT_EQ(entries().size(), 1u) << c.description;
     const KRSMARTErrorLog& e = entries()[0];
     EXPECT_EQ(e.getError1Code(), c.error1) << c.description;
@@ -147,21 +146,19 @@ TEST_F(ErrorLogStep, TruncatedEntriesAreDropped) {
     size_t entries, lastCommands;
   } cases[] = {
       // first line of an entry is the last line
-      {log(entry(2, "Error: UNC") + "Error 1 occurred at disk power-on lifetime: 5 hours (0 days + 5 hours)\n"), 1, 5},
+      {withEntries(entry(2, "Error: UNC") + "Error 1 occurred at disk power-on lifetime: 5 hours (0 days + 5 hours)\n"), 1, 5},
       // cut before the register line
-      {log(entry(2, "Error: UNC", 2) +
+      {withEntries(entry(2, "Error: UNC", 2) +
            "Error 1 occurred at disk power-on lifetime: 5 hours (0 days + 5 hours)\n"
            "  When the command that caused the error occurred, the device was active or idle.\n"
            "  After command completion occurred, registers were:\n"),
        1, 2},
       // headings of the commands cut off
-      {log(entry(1, "Error: UNC").substr(0, entry(1, "Error: UNC").find("  CR FR"))), 0, 0},
+      {withEntries(entry(1, "Error: UNC").substr(0, entry(1, "Error: UNC").find("  CR FR"))), 0, 0},
       // the command headings end the output: an entry without commands
-      {log(entry(1, "Error: UNC", 0)), 1, 0},
+      {withEntries(entry(1, "Error: UNC", 0)), 1, 0},
   };
   for (const Case& c : cases) {
-    drive.setDebugState(true);
-    mem.log->clear();
     parse(c.body);
     ASSERT_EQ(entries().size(), c.entries) << c.body;
     if (c.entries) {
@@ -170,19 +167,18 @@ TEST_F(ErrorLogStep, TruncatedEntriesAreDropped) {
         EXPECT_FALSE(entries().back().getLastErrorCommand());
       }
     }
-    EXPECT_EQ(mem.log->contains("Error log truncated- stopping read."), c.entries == 0 || c.lastCommands != 0)
+    EXPECT_EQ(log.contains("Error log truncated- stopping read."), c.entries == 0 || c.lastCommands != 0)
         << c.body;
-    EXPECT_TRUE(mem.log->contains("Done parsing error log."));
+    EXPECT_TRUE(log.contains("Done parsing error log."));
   }
 }
 
 TEST_F(ErrorLogStep, ReadFailureEndsTheLog) {
-  drive.setDebugState(true);
-  parse(log(entry(2, "Error: UNC") + "Error SMART Error Log Read failed: Input/output error\n" +
+  parse(withEntries(entry(2, "Error: UNC") + "Error SMART Error Log Read failed: Input/output error\n" +
             entry(1, "Error: ABRT")));
   ASSERT_EQ(entries().size(), 1u);
   EXPECT_EQ(entries()[0].getError1Code(), 13);
-  EXPECT_TRUE(mem.log->contains("Error reading SMART Error log."));
+  EXPECT_TRUE(log.contains("Error reading SMART Error log."));
 }
 
 TEST_F(ErrorLogStep, AnEntryAmongTheFirstFiveLinesEndsTheWalk) {
@@ -197,65 +193,48 @@ TEST_F(ErrorLogStep, NoErrorsLogged) {
   for (const Case& c : cases) {
     parse(samples::kSixErrorsLog);
     parse(c.body);
-    EXPECT_EQ(drive.driveTotalErrors(), 0);
+    EXPECT_EQ(errorLog.count, 0);
     EXPECT_TRUE(entries().empty());
-    EXPECT_EQ(drive.driveLastErrorTime(), -1);
-    EXPECT_FALSE(drive.driveLastErrorType());
-    EXPECT_FALSE(drive.driveErrorLog(0));
   }
 }
 
-TEST_F(ErrorLogStep, NoAnswerKeepsThePreviousLog) {
-  drive.setDebugState(true);
-  parse(samples::kCableErrorsLog);
-  parse("");
-  EXPECT_TRUE(mem.log->contains("Error parsing error log."));
-  EXPECT_EQ(entries().size(), 2u);
-}
-
-// The count rule, through the update cycle so that health starts as it does there.
-struct CountCase {
-  const char* name;
-  const char* count;
-  std::map<std::string, PlistValue> prefs;
-  bool failing;
-  int64_t remembered;
-  bool failedAssessment = false;
-};
-
-void PrintTo(const CountCase& c, std::ostream* os) { *os << c.name; }
-
-class ErrorCountRule : public DriveStepTest, public testing::WithParamInterface<CountCase> {};
-
-TEST_P(ErrorCountRule, JudgesTheDrive) {
-  const CountCase& c = GetParam();
-  for (const auto& [key, value] : c.prefs) prefs().setObject(key, value);
-  answer({"-H"}, std::string(kSection) + "SMART overall-health self-assessment test result: " +
-                     (c.failedAssessment ? "FAILED!\n" : "PASSED\n"));
-  answer({"-l", "error"}, log("", c.count));
-  drive.updateInfo();
-  EXPECT_EQ(drive.driveErrorsFail(), c.failing);
-  EXPECT_EQ(drive.driveHealth(), c.failedAssessment ? 3 : c.failing ? 2 : 1);
-  EXPECT_EQ(drive.getFailureReasonsText().has_value(), c.failing);
-  if (c.failing) {
-    EXPECT_EQ(*drive.getFailureReasonsText(), std::vector<std::string>{"Too many drive errors"});
+TEST_F(ErrorLogStep, CountRule) {
+  struct Case {
+    const char* count;
+    bool rememberErrorCount;
+    std::optional<int64_t> customLimit;  // "CustomErrorCount" on with this value
+    int64_t stored;
+    bool failedAssessment;
+    bool failing;
+  } cases[] = {
+      {"51", false, std::nullopt, 0, false, true},
+      {"50", false, std::nullopt, 0, false, false},
+      {"396 (device log contains only the most recent five errors)", false, std::nullopt, 0, false, true},
+      {"60", true, std::nullopt, 60, false, false},  // remembered, unchanged
+      {"61", true, std::nullopt, 60, false, true},   // remembered, grew
+      {"61", false, std::nullopt, 60, false, true},  // remembered but not asked for
+      {"1", false, 0, 0, false, true},
+      {"80", false, std::nullopt, 0, true, false},  // a failed drive still remembers
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.count);
+    log.settings.rememberErrorCount = c.rememberErrorCount;
+    log.settings.customErrorCount = c.customLimit.has_value();
+    log.settings.customErrorCountValue = c.customLimit.value_or(0);  // ignored while off
+    remembered = logs::Remembered({{"_LastErrorCount", c.stored}});
+    findings = {};
+    findings.startCheck();
+    if (c.failedAssessment) findings.health = logs::kHealthFailed;
+    parse(withEntries("", c.count));
+    EXPECT_EQ(findings.errorsFail, c.failing);
+    EXPECT_EQ(findings.health, c.failedAssessment ? logs::kHealthFailed
+                               : c.failing        ? logs::kHealthFailing
+                                                  : logs::kHealthPassed);
+    EXPECT_EQ(findings.failureReasons,
+              c.failing ? std::optional(std::vector<std::string>{"Too many drive errors"}) : std::nullopt);
+    EXPECT_EQ(remembered.toStore().at("_LastErrorCount"), std::stoll(c.count));
   }
-  EXPECT_EQ(prefs().integerForKey("/dev/sdb_LastErrorCount"), c.remembered);
 }
-
-const CountCase kCountCases[] = {
-    {"OverTheDefaultLimit", "51", {}, true, 51},
-    {"AtTheDefaultLimit", "50", {}, false, 50},
-    {"WithSmartctlsRemark", "396 (device log contains only the most recent five errors)", {}, true, 396},
-    {"RememberedUnchanged", "60", {{"RememberErrorCount", true}, {"/dev/sdb_LastErrorCount", 60}}, false, 60},
-    {"RememberedGrew", "61", {{"RememberErrorCount", true}, {"/dev/sdb_LastErrorCount", 60}}, true, 61},
-    {"CustomLimitZero", "1", {{"CustomErrorCount", true}, {"CustomErrorCountValue", 0}}, true, 1},
-    {"CustomLimitValueIgnoredWhenOff", "1", {{"CustomErrorCountValue", 0}}, false, 1},
-    {"FailedDriveStillRemembers", "80", {}, false, 80, true},
-};
-
-INSTANTIATE_TEST_SUITE_P(Cases, ErrorCountRule, testing::ValuesIn(kCountCases),
-                         [](const testing::TestParamInfo<CountCase>& info) { return std::string(info.param.name); });
 
 TEST(ErrorLogRecords, ErrorWords) {
   const std::pair<const char*, int32_t> cases[] = {
@@ -264,10 +243,12 @@ TEST(ErrorLogRecords, ErrorWords) {
       {"NM", 10},               {"OBS", 11},        {"TK0NF", 12},       {"UNC", 13},    {"WP", 14},
       {"abrt", 0},              {"Error: UNC", 13}, {"xxICRCxx", 5},
   };
-  for (const auto& [text, code] : cases) EXPECT_EQ(KRSMARTDrive::parseErrorType(text), code) << text;
+  for (const auto& [text, code] : cases) EXPECT_EQ(logs::parseErrorType(text), code) << text;
 }
 
-TEST_F(ErrorLogStep, ErrorTypeTexts) {
+using ErrorLogRecordTexts = testing_support::PlatformTest;
+
+TEST_F(ErrorLogRecordTexts, ErrorTypeTexts) {
   const std::pair<int32_t, const char*> cases[] = {
       {0, "Unknown"},   {15, "Unknown"},        {-1, "Unknown"},          {1, "Command Aborted"},
       {3, "Command Timed Out"}, {7, "ILI"},     {9, "Media Change Request"}, {12, "TracK 0 Not Found"},
@@ -302,7 +283,7 @@ TEST(ErrorLogRecords, CommandRows) {
       {"zz", {0, 0, 0, 0, 0, 0, 0, 0}, "zz", std::nullopt},
   };
   for (const auto& c : cases) {
-    KRSMARTErrorCommand r = KRSMARTDrive::parseErrorCommandLine(c.line);
+    KRSMARTErrorCommand r = logs::parseErrorCommandLine(c.line);
     EXPECT_EQ(std::vector<uint32_t>({r.getRegisterCR(), r.getRegisterFR(), r.getRegisterSC(), r.getRegisterSN(),
                                      r.getRegisterCL(), r.getRegisterCH(), r.getRegisterDH(), r.getRegisterDC()}),
               c.registers)

@@ -1,12 +1,15 @@
+// The self-test log: its rows, and the rule that judges a drive by a failed test.
 #include <gtest/gtest.h>
 
+#include "logs/Ata.h"
+#include "platform/Exception.h"
 #include "platform/Format.h"
-#include "tests/logs/LogTestSupport.h"
 #include "tests/logs/SmartctlSamples.h"
+#include "tests/support/DriveFixture.h"
 
 namespace {
 
-using logs_test::DriveStepTest;
+using testing_support::answerLines;
 
 const char* kHeading =
     "=== START OF READ SMART DATA SECTION ===\n"
@@ -19,87 +22,77 @@ std::string row(int n, const std::string& type, const std::string& status, int r
   return platform::format("#%2u  %-19s %-29s %1d0%%  %8u         %@\n", n, type, status, remainingTenths, hours, lba);
 }
 
-const std::string kHoursKey = "/dev/sdb_LastTestPowerOnHours";
+const std::string kHours = "_LastTestPowerOnHours";
 
-class SelfTestStep : public DriveStepTest {
+class SelfTestStep : public testing::Test {
  protected:
-  SelfTestStep() {
-    answer({"-H"}, "=== START OF READ SMART DATA SECTION ===\n"
-                   "SMART overall-health self-assessment test result: PASSED\n");
-  }
+  SelfTestStep() { findings.startCheck(); }
   void parse(const std::string& body) {
-    answer({"-l", "selftest"}, body);
-    drive.parseSelftestLog();
+    logs::parseAtaSelfTestLog(answerLines(body), log.settings, remembered, selfTests, findings,
+                              [this] { ++disabledLines; });
   }
-  void update(const std::string& body) {
-    answer({"-l", "selftest"}, body);
-    drive.updateInfo();
-  }
-  std::vector<std::string> reasons() { return drive.getFailureReasonsText().value_or(std::vector<std::string>{}); }
+  const KRSMARTSelfTestLog& entry(size_t i) { return selfTests.entries->at(i); }
+
+  testing_support::ParserLog log;
+  logs::Remembered remembered;
+  logs::AtaSelfTestLog selfTests;
+  logs::Findings findings;
+  int disabledLines = 0;
 };
 
 TEST_F(SelfTestStep, ReadFailureInTheLogMakesTheDriveFailing) {
-  drive.setDebugState(true);
-  update(samples::kFailedReadSelfTestLog);
-  ASSERT_EQ(drive.driveTestsCount(), 4u);
-  KRSMARTSelfTestLog failed = *drive.driveSelfTestLog(1);
+  parse(samples::kFailedReadSelfTestLog);
+  ASSERT_EQ(selfTests.count, 4u);
+  const KRSMARTSelfTestLog& failed = entry(1);
   EXPECT_EQ(failed.getNumber(), 2);
   EXPECT_EQ(failed.getType(), "Extended offline");
   EXPECT_EQ(failed.getStatus(), "Completed: read failure");
   EXPECT_EQ(failed.getRemaining(), 90);
   EXPECT_EQ(failed.getLifetime(), 21401);
   EXPECT_EQ(failed.getLBA(), 1953525134);
-  EXPECT_EQ(drive.driveSelfTestLog(0)->getLBA(), -1);
-  EXPECT_EQ(drive.driveSelfTestLog(3)->getType(), "Conveyance offline");
-  EXPECT_FALSE(drive.driveSelfTestLog(4));
+  EXPECT_EQ(entry(0).getLBA(), -1);
+  EXPECT_EQ(entry(3).getType(), "Conveyance offline");
 
-  EXPECT_TRUE(drive.driveTestsFail());
-  EXPECT_TRUE(drive.driveNewTestFail());
-  EXPECT_EQ(drive.driveHealth(), 2);
-  EXPECT_EQ(reasons(), std::vector<std::string>{"Tests with errors"});
+  EXPECT_TRUE(findings.testsFail);
+  EXPECT_TRUE(findings.newTestFail);
+  EXPECT_EQ(findings.health, logs::kHealthFailing);
+  EXPECT_EQ(findings.failureReasons, std::vector<std::string>{"Tests with errors"});
   // The log's last row is its oldest test.
-  EXPECT_EQ(prefs().integerForKey(kHoursKey), 120);
-  EXPECT_EQ(drive.driveLastTestTime(), 21530);
-  EXPECT_EQ(drive.driveLastTestStatus(), "Completed without error");
+  EXPECT_EQ(remembered.toStore().at(kHours), 120);
   for (const char* m : {"Parsing self test log.", "Found SMART self test log revision.", "Found self test log entry.",
                         "Found tests with errors!!", "Done parsing self test log."})
-    EXPECT_TRUE(mem.log->contains(m)) << m;
+    EXPECT_TRUE(log.contains(m)) << m;
 }
 
 TEST_F(SelfTestStep, FailedTestRule) {
   struct Case {
     const char* name;
     bool failedTestIsNew;
-    std::optional<int64_t> remembered;
+    int64_t stored;
     bool failedAssessment;
     bool newTestFail;
     int32_t health;
   } cases[] = {
-      {"defaults", false, std::nullopt, false, true, 2},
-      {"defaults ignore the remembered hour", false, 120, false, true, 2},
-      {"seen at the previous check", true, 120, false, false, 1},
-      {"log moved on", true, 100, false, true, 2},
-      {"nothing remembered yet", true, std::nullopt, false, true, 2},
-      {"drive already failed", false, std::nullopt, true, false, 3},
+      {"defaults", false, 0, false, true, logs::kHealthFailing},
+      {"defaults ignore the remembered hour", false, 120, false, true, logs::kHealthFailing},
+      {"seen at the previous check", true, 120, false, false, logs::kHealthPassed},
+      {"log moved on", true, 100, false, true, logs::kHealthFailing},
+      {"nothing remembered yet", true, 0, false, true, logs::kHealthFailing},
+      {"drive already failed", false, 0, true, false, logs::kHealthFailed},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    KRSMARTDrive fresh;
-    fresh.setBundlePath(fake.bundlePath());
-    fresh.setLocation(logs_test::kDevice);
-    prefs().setBool("FailedTestIsNew", c.failedTestIsNew);
-    if (c.remembered) prefs().setInteger(kHoursKey, *c.remembered);
-    else prefs().removeObject(kHoursKey);
-    answer({"-H"}, std::string("=== START OF READ SMART DATA SECTION ===\n"
-                               "SMART overall-health self-assessment test result: ") +
-                       (c.failedAssessment ? "FAILED!\n" : "PASSED\n"));
-    answer({"-l", "selftest"}, samples::kFailedReadSelfTestLog);
-    fresh.updateInfo();
-    EXPECT_TRUE(fresh.driveTestsFail());
-    EXPECT_EQ(fresh.driveNewTestFail(), c.newTestFail);
-    EXPECT_EQ(fresh.driveHealth(), c.health);
-    EXPECT_EQ(fresh.getFailureReasonsText().has_value(), c.newTestFail);
-    EXPECT_EQ(prefs().integerForKey(kHoursKey), 120);
+    log.settings.failedTestIsNew = c.failedTestIsNew;
+    remembered = logs::Remembered({{kHours, c.stored}});
+    findings = {};
+    findings.startCheck();
+    if (c.failedAssessment) findings.health = logs::kHealthFailed;
+    parse(samples::kFailedReadSelfTestLog);
+    EXPECT_TRUE(findings.testsFail);
+    EXPECT_EQ(findings.newTestFail, c.newTestFail);
+    EXPECT_EQ(findings.health, c.health);
+    EXPECT_EQ(findings.failureReasons.has_value(), c.newTestFail);
+    EXPECT_EQ(remembered.toStore().at(kHours), 120);
   }
 }
 
@@ -116,8 +109,8 @@ TEST_F(SelfTestStep, StatusWordsThatCountAsFailure) {
   };
   for (const Case& c : cases) {
     parse(kHeading + row(1, "Short offline", c.status, 0, 500, c.fails ? "1234" : "-"));
-    EXPECT_EQ(drive.driveTestsFail(), c.fails) << c.status;
-    EXPECT_EQ(drive.driveSelfTestLog(0)->getStatus(), c.status);
+    EXPECT_EQ(findings.testsFail, c.fails) << c.status;
+    EXPECT_EQ(entry(0).getStatus(), c.status);
   }
 }
 
@@ -144,89 +137,51 @@ TEST_F(SelfTestStep, RowsOfDifferentTestKinds) {
   };
   for (const Case& c : cases) {
     parse(kHeading + c.line);
-    ASSERT_EQ(drive.driveTestsCount(), 1u) << c.line;
-    KRSMARTSelfTestLog e = *drive.driveSelfTestLog(0);
-    EXPECT_EQ(e.getNumber(), c.number) << c.line;
-    EXPECT_EQ(e.getType(), c.type) << c.line;
-    EXPECT_EQ(e.getStatus(), c.status) << c.line;
-    EXPECT_EQ(e.getRemaining(), c.remaining) << c.line;
-    EXPECT_EQ(e.getLifetime(), c.lifetime) << c.line;
-    EXPECT_EQ(e.getLBA(), c.lba) << c.line;
+    ASSERT_EQ(selfTests.count, 1u) << c.line;
+    const KRSMARTSelfTestLog& e = entry(0);
+    EXPECT_EQ(std::make_tuple(e.getNumber(), e.getType(), e.getStatus()), std::make_tuple(c.number, c.type, c.status))
+        << c.line;
+    EXPECT_EQ(std::make_tuple(e.getRemaining(), e.getLifetime(), e.getLBA()),
+              std::make_tuple(c.remaining, c.lifetime, c.lba))
+        << c.line;
   }
 }
 
-TEST_F(SelfTestStep, RowCutBeforeItsPercentIsARangeFailure) {
-  update(kHeading + std::string("# 1  Short offline\n"));
-  EXPECT_TRUE(drive.exceptionOccurred());
-  EXPECT_TRUE(mem.log->contains("Exception occured in parseSelftestLog. RangeException: "));
-  ASSERT_EQ(mem.alerts->shown.size(), 1u);
-  EXPECT_EQ(mem.alerts->shown[0].message, "An Error Occurred");
+TEST_F(SelfTestStep, RowCutBeforeItsPercentIsARangeFailureThatKeepsTheRowsBefore) {
+  EXPECT_THROW(parse(kHeading + row(1, "Short offline", "Completed without error", 0, 5, "-") + "# 2  Short offline\n"),
+               platform::Exception);
+  ASSERT_EQ(selfTests.entries->size(), 1u);
+  EXPECT_EQ(selfTests.count, 0u);
+  EXPECT_FALSE(remembered.toStore().count(kHours));
 }
 
 TEST_F(SelfTestStep, NoSelfTestsLogged) {
-  drive.setDebugState(true);
   parse(samples::kFailedReadSelfTestLog);
-  ASSERT_TRUE(drive.driveNewTestFail());
+  ASSERT_TRUE(findings.newTestFail);
+  remembered = {};
   parse(samples::kNoSelfTestsLog);
-  EXPECT_EQ(drive.driveTestsCount(), 0u);
-  EXPECT_FALSE(drive.driveSelfTestLog(0));
-  EXPECT_EQ(drive.driveLastTestTime(), -1);
-  EXPECT_FALSE(drive.driveLastTestStatus());
-  // The rule did not run: its results and the remembered hour stay.
-  EXPECT_TRUE(drive.driveTestsFail());
-  EXPECT_TRUE(drive.driveNewTestFail());
-  EXPECT_EQ(prefs().integerForKey(kHoursKey), 120);
+  EXPECT_EQ(selfTests.count, 0u);
+  EXPECT_FALSE(selfTests.entries);
+  // The rule did not run: its results stay, and no hour is remembered.
+  EXPECT_TRUE(findings.testsFail);
+  EXPECT_TRUE(findings.newTestFail);
+  EXPECT_TRUE(remembered.toStore().empty());
 }
 
 TEST_F(SelfTestStep, DisabledBeforeTheRevisionMeansATestRuns) {
   const std::string disabled = "SMART Disabled. Use option -s with argument 'on' to enable it.\n";
   parse("=== START OF READ SMART DATA SECTION ===\n" + disabled + disabled);
-  EXPECT_EQ(prefs().integerForKey("TestsInProgress"), 2);
-  EXPECT_TRUE(drive.driveTestInProgress());
-
-  KRSMARTDrive other;
-  other.setBundlePath(fake.bundlePath());
-  other.setLocation(logs_test::kDevice);
-  answer({"-l", "selftest"}, kHeading + row(1, "Short offline", "Completed without error", 0, 5, "-") + disabled);
-  other.parseSelftestLog();
-  EXPECT_EQ(prefs().integerForKey("TestsInProgress"), 2);
-  EXPECT_FALSE(other.driveTestInProgress());
-  EXPECT_EQ(other.driveTestsCount(), 1u);
-}
-
-TEST_F(SelfTestStep, LastTestStatusIsTheNewerEnd) {
-  parse(kHeading + row(1, "Short offline", "Completed: read failure", 0, 100, "5") +
-        row(2, "Short offline", "Completed without error", 0, 200, "-"));
-  EXPECT_EQ(drive.driveLastTestStatus(), "Completed without error");
-  EXPECT_EQ(drive.driveLastTestTime(), 100);
-  parse(kHeading + row(1, "Short offline", "Completed: read failure", 0, 300, "5") +
-        row(2, "Short offline", "Completed without error", 0, 200, "-"));
-  EXPECT_EQ(drive.driveLastTestStatus(), "Completed: read failure");
+  EXPECT_EQ(disabledLines, 2);
+  parse(kHeading + row(1, "Short offline", "Completed without error", 0, 5, "-") + disabled);
+  EXPECT_EQ(disabledLines, 2);
+  EXPECT_EQ(selfTests.count, 1u);
 }
 
 TEST_F(SelfTestStep, RevisionAndLaterRevisionLine) {
   parse(kHeading + row(1, "Short offline", "Completed without error", 0, 5, "-") +
         "SMART Self-test log structure revision number 2\n" + row(1, "Short offline", "Aborted by host", 0, 6, "-"));
-  EXPECT_EQ(drive.driveSelfTestLogRevision(), 1);
-  EXPECT_EQ(drive.driveTestsCount(), 2u);
-}
-
-TEST_F(SelfTestStep, NoAnswerKeepsTheLog) {
-  drive.setDebugState(true);
-  parse(samples::kCleanSelfTestLog);
-  parse("");
-  EXPECT_TRUE(mem.log->contains("Error parsing self test log."));
-  EXPECT_EQ(drive.driveTestsCount(), 3u);
-  EXPECT_EQ(drive.driveSelfTestLog(0)->getStatus(), "Self-test routine in progress");
-  EXPECT_FALSE(drive.driveTestsFail());
-}
-
-TEST_F(SelfTestStep, SelectiveLogIsRunButNotRead) {
-  drive.setDebugState(true);
-  answer({"-l", "selective"}, "");
-  drive.parseSelectiveLog();
-  EXPECT_TRUE(mem.log->contains("Error parsing selective test log."));
-  EXPECT_EQ(fake.calls().back(), "-l selective /dev/sdb");
+  EXPECT_EQ(selfTests.revision, 1);
+  EXPECT_EQ(selfTests.count, 2u);
 }
 
 }  // namespace

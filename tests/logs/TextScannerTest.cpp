@@ -6,6 +6,8 @@
 
 namespace {
 
+using logs::TextScanner;
+
 // One read from the start of `text`: did it succeed, what did it give
 // (as text), and where did it leave the position.
 struct ReadCase {

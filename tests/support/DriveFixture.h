@@ -1,28 +1,61 @@
-// A drive at /dev/sda whose smartctl is a FakeSmartctl, and smartctl
-// answers as a typical SATA disk gives them.
+// What the drive and parser tests share: smartctl's answers for a typical
+// SATA disk, a drive record at /dev/sda wired to a stand-in smartctl, and
+// parser settings that keep the parsers' messages.
 #pragma once
 
 #include <string>
 #include <vector>
 
 #include "engine/KRSMARTDrive.h"
+#include "logs/Findings.h"
 #include "tests/support/TestPlatform.h"
 
-namespace drive_fixtures {
+namespace testing_support {
 
 using Args = std::vector<std::string>;
 
-class DriveTest : public testing_support::PlatformTest {
+// A drive whose smartctl is a FakeSmartctl, with the preferences the rules
+// read registered as the monitor registers them.
+class DriveTest : public PlatformTest {
  protected:
   DriveTest() {
+    mem.platform.preferences->registerDefaults({
+        {"IgnoreAttribute190", "YES"},  {"IgnoreAttribute196", "NO"},     {"RememberBadSectors", "NO"},
+        {"CustomBadSectorCount", "NO"}, {"CustomBadSectorCountValue", 0}, {"CustomErrorCount", "NO"},
+        {"CustomErrorCountValue", 50},  {"RememberErrorCount", "NO"},     {"FailedTestIsNew", "NO"},
+        {"DisplayTempInFahrenheit", "NO"},
+    });
     drive.setLocation("/dev/sda");
     drive.setBundlePath(fake.bundlePath());
   }
   // Prepares smartctl's answer (banner included) for exactly these arguments.
-  void answer(const Args& args, const std::string& body) { fake.answer(args, testing_support::banner() + body); }
+  void answer(const Args& args, const std::string& body) { fake.answer(args, banner() + body); }
+  platform::Preferences& prefs() { return *mem.platform.preferences; }
 
-  testing_support::FakeSmartctl fake{scratch.path()};
+  FakeSmartctl fake{scratch.path()};
   KRSMARTDrive drive;
+};
+
+// The lines the runner hands a parser for smartctl's answer `body`.
+inline logs::OutputLines answerLines(const std::string& body) { return KRTask::splitLines(banner() + body); }
+
+// Parser settings as registered at start-up, with debug messages on and
+// every message kept.
+struct ParserLog {
+  ParserLog() {
+    settings.outputDebugMessages = true;
+    settings.log = [this](const std::string& m) { messages.push_back(m); };
+  }
+  ParserLog(const ParserLog&) = delete;
+  ParserLog& operator=(const ParserLog&) = delete;
+  bool contains(const std::string& message) const {
+    for (const std::string& m : messages)
+      if (m.find(message) != std::string::npos) return true;
+    return false;
+  }
+
+  logs::Settings settings;
+  std::vector<std::string> messages;
 };
 
 inline const std::string kIdentity =
@@ -81,4 +114,4 @@ inline std::string capabilities(const std::string& offlineStatus = "0x82", const
          "SCT capabilities: \t       (0x3037)\tSCT Status supported.\n\n";
 }
 
-}  // namespace drive_fixtures
+}  // namespace testing_support

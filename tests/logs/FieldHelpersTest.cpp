@@ -2,7 +2,7 @@
 
 #include <climits>
 
-#include "engine/KRSMARTDrive.h"
+#include "logs/FieldHelpers.h"
 #include "platform/Exception.h"
 
 TEST(ParseLine, ValueAfterTheFirstColonBlank) {
@@ -16,12 +16,12 @@ TEST(ParseLine, ValueAfterTheFirstColonBlank) {
       {"SATA Version is:  SATA 3.0, 6.0 Gb/s (current: 3.0 Gb/s)", "SATA 3.0, 6.0 Gb/s (current: 3.0 Gb/s)"},
       {"a: b\r", "b\r"},
   };
-  for (const auto& c : cases) EXPECT_EQ(KRSMARTDrive::parseLine(c.line), c.value) << c.line;
+  for (const auto& c : cases) EXPECT_EQ(logs::parseLine(c.line), c.value) << c.line;
 }
 
 TEST(ParseLine, RangeFailureWithoutAValue) {
   for (const char* line : {"no separator", "Label:value", "Label: \t  ", "Label:", ""})
-    EXPECT_THROW(KRSMARTDrive::parseLine(line), platform::Exception) << line;
+    EXPECT_THROW(logs::parseLine(line), platform::Exception) << line;
 }
 
 TEST(ConvertStringToHex, ReadsTheSixCharacterWindow) {
@@ -40,7 +40,7 @@ TEST(ConvertStringToHex, ReadsTheSixCharacterWindow) {
       {"(0x) abcd", 0},
       {"x (0x10) (0x20) y", 16},  // first parenthesis only
   };
-  for (const auto& c : cases) EXPECT_EQ(KRSMARTDrive::convertStringToHex(c.text), c.value) << c.text;
+  for (const auto& c : cases) EXPECT_EQ(logs::convertStringToHex(c.text), c.value) << c.text;
 }
 
 TEST(ConvertStringToInt, WindowOrLeadingNumber) {
@@ -64,13 +64,13 @@ TEST(ConvertStringToInt, WindowOrLeadingNumber) {
       {"99999999999", false, INT32_MAX},
       {"-99999999999", false, INT32_MIN},
   };
-  for (const auto& c : cases) EXPECT_EQ(KRSMARTDrive::convertStringToInt(c.text, c.paren), c.value) << c.text;
+  for (const auto& c : cases) EXPECT_EQ(logs::convertStringToInt(c.text, c.paren), c.value) << c.text;
 }
 
 TEST(NumberHelpers, RangeFailureWithoutAFullWindow) {
   for (const char* text : {"no parenthesis", "(0x82)", "ends with (", "(12345"}) {
-    EXPECT_THROW(KRSMARTDrive::convertStringToHex(text), platform::Exception) << text;
-    EXPECT_THROW(KRSMARTDrive::convertStringToInt(text, true), platform::Exception) << text;
+    EXPECT_THROW(logs::convertStringToHex(text), platform::Exception) << text;
+    EXPECT_THROW(logs::convertStringToInt(text, true), platform::Exception) << text;
   }
-  EXPECT_EQ(KRSMARTDrive::convertStringToInt("no parenthesis", false), 0);
+  EXPECT_EQ(logs::convertStringToInt("no parenthesis", false), 0);
 }

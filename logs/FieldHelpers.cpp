@@ -1,27 +1,21 @@
-// The three ways a parser cuts a value out of a smartctl line: the text
-// after a label, a hexadecimal number in parentheses, and a decimal number
-// in parentheses or at the start of a text.
-#include <cstdint>
+#include "logs/FieldHelpers.h"
+
 #include <limits>
 
-#include "engine/KRSMARTDrive.h"
 #include "platform/Exception.h"
+#include "platform/Text.h"
+
+namespace logs {
+
+using platform::hexDigit;
+using platform::isBlank;
+using platform::isDigit;
 
 namespace {
 
 // Numbers in parentheses are read from this many characters after "(":
 // enough for "0x" and four hex digits, never more.
 constexpr size_t kWindow = 6;
-
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
-
-int hexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
 
 std::string windowAfterParen(const std::string& text) {
   size_t open = text.find('(');
@@ -39,7 +33,7 @@ size_t skipBlanks(const std::string& s, size_t i) {
 
 // The separator is a colon followed by a blank, and a tab is a blank too:
 // "Label:\t value" splits like "Label: value", "Label:value" does not.
-std::string KRSMARTDrive::parseLine(const std::string& line) {
+std::string parseLine(const std::string& line) {
   size_t colon = line.find(':');
   while (colon != std::string::npos && !(colon + 1 < line.size() && isBlank(line[colon + 1])))
     colon = line.find(':', colon + 1);
@@ -49,7 +43,7 @@ std::string KRSMARTDrive::parseLine(const std::string& line) {
   return line.substr(start);
 }
 
-uint32_t KRSMARTDrive::convertStringToHex(const std::string& text) {
+uint32_t convertStringToHex(const std::string& text) {
   const std::string window = windowAfterParen(text);
   size_t i = skipBlanks(window, 0);
   // A bare "0x" with no digit after it reads as the number 0.
@@ -61,7 +55,7 @@ uint32_t KRSMARTDrive::convertStringToHex(const std::string& text) {
   return value;
 }
 
-int32_t KRSMARTDrive::convertStringToInt(const std::string& text, bool searchParan) {
+int32_t convertStringToInt(const std::string& text, bool searchParan) {
   const std::string source = searchParan ? windowAfterParen(text) : text;
   size_t i = skipBlanks(source, 0);
   bool negative = false;
@@ -76,3 +70,5 @@ int32_t KRSMARTDrive::convertStringToInt(const std::string& text, bool searchPar
   }
   return static_cast<int32_t>(negative ? -value : value);
 }
+
+}  // namespace logs

@@ -1,20 +1,21 @@
-// The plain-text report of a drive and of each of its records, laid out
-// like smartctl's own tables.
-#include "engine/KRSMARTDrive.h"
+// The records' own report texts, laid out like smartctl's tables, and the
+// texts of error-type codes.
+#include "logs/KRSMARTAttribute.h"
+#include "logs/KRSMARTErrorLog.h"
+#include "logs/KRSMARTSelfTestLog.h"
 #include "platform/Format.h"
 #include "platform/Platform.h"
+#include "platform/Utf8.h"
 
 using platform::format;
 
 namespace {
 
-const char* const kNotSet = "*not set*";
-
-std::string orNotSet(const std::optional<std::string>& text) { return text ? *text : kNotSet; }
-
 // Width as the user sees it: localized names are counted in characters
 // (UTF-16 units, like the tables' own texts), not in bytes.
-size_t displayWidth(const std::string& text) { return utf16Length(text.data(), text.size()).value_or(text.size()); }
+size_t displayWidth(const std::string& text) {
+  return platform::utf16Length(text).value_or(text.size());
+}
 
 std::string padded(const std::string& text, size_t width) {
   size_t w = displayWidth(text);
@@ -22,76 +23,6 @@ std::string padded(const std::string& text, size_t width) {
 }
 
 }  // namespace
-
-std::string KRSMARTDrive::description() {
-  std::string r;
-  r += "location: " + orNotSet(location) + "\n";
-  r += format("partition count: %lu", partitionCount) + "\n";
-  if (partitionCount != 0) {
-    r += "partitions: ";
-    for (const std::string& name : partitionNames.value_or(std::vector<std::string>{})) r += name + ", ";
-  }
-  r += "\n";
-  r += std::string("SMART Support: ") + (smartSupport ? "Supported" : "Unsupported") + "\n";
-  r += "Last SMART Error: " + orNotSet(smartError);
-  if (!smartSupport) return r;
-  r += "\n";
-
-  const std::pair<const char*, const std::optional<std::string>*> identity[] = {
-      {"Model Family: ", &modelFamily},   {"Model: ", &model},
-      {"Serial Number: ", &serialNumber}, {"Firmware Version: ", &firmwareVersion},
-      {"Capacity: ", &capacity},          {"ATA Version: ", &ataVersion},
-      {"SATA Version: ", &sataVersion},   {"Rotation Rate: ", &rotationRate},
-  };
-  for (const auto& [label, value] : identity) r += label + orNotSet(*value) + "\n";
-
-  r += "Health: ";
-  switch (health) {
-    case kHealthPassed: r += "Passed\n"; break;
-    case kHealthFailing: r += "Failing\n"; break;
-    case kHealthFailed: r += "Failed\n"; break;
-    default: r += "Unknown\n"; break;
-  }
-  r += "Overall Health: " + orNotSet(overallHealth) + "\n";
-
-  r += format("Offline Data Status: %X\n", offlineDataStatus);
-  r += format("Self Test Status: %d\n", selftestStatus);
-  r += format("Offline Data Collection Time: %d\n", timeOfflineData);
-  r += format("Data Collection Capabilities: %X\n", dataCapabilities);
-  r += format("SMART Capabilities: %X\n", smartCapabilities);
-  r += format("Error Logging Capabilities: %X\n", errorLoggingCapabilities);
-  r += format("Short Self Test Time: %d\n", shortSelftestTime);
-  r += format("Long Self Test Time: %d\n", longSelftestTime);
-  r += format("Conveyance Self Test Time: %d\n", conveyanceSelftestTime);
-  r += format("Attribute Log Revision: %d\n", attributeRevision);
-  r += format("Attribute Count: %d\n", attributeCount);
-
-  r += "Attributes:\n";
-  r += "ID#   ATTRIBUTE NAME                         FLAG       VALUE   WORST   THRESH  TYPE         ";
-  r += "UPDATED     FAILED    RAW VALUE\n";
-  if (attributes)
-    for (const KRSMARTAttribute& a : *attributes) r += a.description() + "\n";
-
-  r += format("Error Log Version: %d\n", errorLogVersion);
-  r += format("Error Count: %d\n", errorCount);
-  r += "Error Log: \n";
-  if (!errorLog || errorLog->empty()) {
-    r += "No errors logged.\n";
-  } else {
-    for (const KRSMARTErrorLog& e : *errorLog) r += e.description() + "\n";
-  }
-
-  r += format("Self Test Log Revision: %d\n", selfTestLogRevision);
-  r += format("Self Test Log Count: %lu", selfTestCount) + "\n";
-  r += "Self Test Log:\n\n";
-  if (selfTestLog && !selfTestLog->empty()) {
-    r += "Num  Test_Description    Status                   Remaining  LifeTime(hours)  LBA_of_first_error\n";
-    for (KRSMARTSelfTestLog& t : *selfTestLog) r += t.description() + "\n";
-  } else {
-    r += "No self tests logged.\n\n";
-  }
-  return r;
-}
 
 // An absent name, type or updated text (a line that was no attribute row)
 // prints as empty text, padded like a present one, so the columns still line up.
@@ -108,9 +39,9 @@ std::string KRSMARTAttribute::description() const {
   const std::string updatedText = updated.value_or("");
   r += updatedText + (updatedText.starts_with("A") ? " " : "") + "     ";
   switch (failed) {
-    case 1: r += "Never     "; break;
-    case 2: r += "FAILING NOW     "; break;
-    case 3: r += "In the past     "; break;
+    case kNeverFailed: r += "Never     "; break;
+    case kFailingNow: r += "FAILING NOW     "; break;
+    case kFailedInThePast: r += "In the past     "; break;
     default: break;
   }
   r += format("%lld", raw);

@@ -2,14 +2,17 @@
 // judges the drive by its total error count.
 #include <string_view>
 
-#include "engine/KRSMARTDrive.h"
+#include "logs/Ata.h"
+#include "logs/FieldHelpers.h"
 #include "logs/TextScanner.h"
-#include "platform/Platform.h"
+#include "platform/Text.h"
+
+namespace logs {
+
+using platform::beginsWith;
+using platform::contains;
 
 namespace {
-
-bool contains(const std::string& s, std::string_view what) { return s.find(what) != std::string::npos; }
-bool beginsWith(const std::string& s, std::string_view what) { return s.compare(0, what.size(), what) == 0; }
 
 constexpr std::string_view kVersionLabel = "SMART Error Log Version:";
 constexpr std::string_view kCountLabel = "ATA Error Count:";
@@ -22,7 +25,7 @@ constexpr std::string_view kLBALabel = "LBA = ";
 bool scanLBANumber(TextScanner& scan, int64_t& out) {
   const std::string& text = scan.text();
   size_t p = scan.position();
-  while (p < text.size() && (text[p] == ' ' || text[p] == '\t')) ++p;
+  while (p < text.size() && platform::isBlank(text[p])) ++p;
   if (p + 1 < text.size() && text[p] == '0' && (text[p + 1] == 'x' || text[p + 1] == 'X')) {
     uint64_t hex;
     if (!scan.scanHexLongLong(hex)) return false;
@@ -51,9 +54,23 @@ int64_t readLBA(TextScanner& scan, size_t descriptionStart) {
   return lba;
 }
 
+void applyErrorCountRule(int32_t errorCount, const Settings& settings, Remembered& remembered, Findings& findings) {
+  const int64_t limit = settings.customErrorCount ? settings.customErrorCountValue : 50;
+  if (errorCount > limit && findings.health != kHealthFailed) {
+    const int64_t last = settings.rememberErrorCount ? remembered.last("_LastErrorCount") : -1;
+    if (last < errorCount) {
+      findings.health = kHealthFailing;
+      findings.errorsFail = true;
+      findings.addFailureReason("Too many drive errors");
+      settings.debug("Found too many drive errors!!");
+    }
+  }
+  remembered.remember("_LastErrorCount", errorCount);
+}
+
 }  // namespace
 
-int32_t KRSMARTDrive::parseErrorType(const std::string& text) {
+int32_t parseErrorType(const std::string& text) {
   // "MCR" goes before "MC", which is part of it.
   static const std::pair<const char*, int32_t> kWords[] = {
       {"ABRT", 1}, {"AMNF", 2}, {"CCTO", 3}, {"EOM", 4},  {"ICRC", 5},  {"IDNF", 6}, {"ILI", 7},
@@ -64,7 +81,7 @@ int32_t KRSMARTDrive::parseErrorType(const std::string& text) {
   return 0;
 }
 
-KRSMARTErrorCommand KRSMARTDrive::parseErrorCommandLine(const std::string& line) {
+KRSMARTErrorCommand parseErrorCommandLine(const std::string& line) {
   KRSMARTErrorCommand command;
   TextScanner scan(line);
   void (KRSMARTErrorCommand::*const setters[])(uint32_t) = {
@@ -82,20 +99,11 @@ KRSMARTErrorCommand KRSMARTDrive::parseErrorCommandLine(const std::string& line)
   return command;
 }
 
-void KRSMARTDrive::parseErrorLog() {
-  argumentCode = kArgErrorLog;
-  std::optional<OutputLines> lines = runSMARTbinary(false);
-  if (!lines) {
-    debug("Error parsing error log.");
-    return;
-  }
-  parseErrorLogLines(*lines);
-}
-
-void KRSMARTDrive::parseErrorLogLines(const OutputLines& lines) {
-  debug("Parsing error log.");
-  errorLog.emplace();
-  errorCount = 0;
+void parseAtaErrorLog(const OutputLines& lines, const Settings& settings, Remembered& remembered, AtaErrorLog& log,
+                      Findings& findings) {
+  settings.debug("Parsing error log.");
+  log.entries.emplace();
+  log.count = 0;
 
   // Reads the entry whose first line is lines[e] into `entry`; gives the
   // line after its last command row, or nothing when the output ends first.
@@ -141,12 +149,12 @@ void KRSMARTDrive::parseErrorLogLines(const OutputLines& lines) {
     }
 
     if (e + 9 > lines.size()) return std::nullopt;
-    debug("Reading error commands.");
+    settings.debug("Reading error commands.");
     std::vector<KRSMARTErrorCommand> commands;
     size_t next = e + 9;
     while (commands.size() < 5) {
       if (next >= lines.size() || contains(lines[next], "Error ")) {
-        debug("Less than 5 commands- stopping read.");
+        settings.debug("Less than 5 commands- stopping read.");
         break;
       }
       commands.push_back(parseErrorCommandLine(lines[next]));
@@ -160,17 +168,17 @@ void KRSMARTDrive::parseErrorLogLines(const OutputLines& lines) {
   while (i < lines.size()) {
     const std::string& line = lines[i];
     if (contains(line, "Error SMART Error Log Read failed")) {
-      debug("Error reading SMART Error log.");
+      settings.debug("Error reading SMART Error log.");
       break;
     }
     if (contains(line, kVersionLabel)) {
-      errorLogVersion = convertStringToInt(line.substr(kVersionLabel.size()), false);
-      debug("Found SMART error log version.");
+      log.version = convertStringToInt(line.substr(kVersionLabel.size()), false);
+      settings.debug("Found SMART error log version.");
     }
     if (contains(line, kCountLabel)) {
-      errorCount = convertStringToInt(line.substr(kCountLabel.size()), false);
-      debug("Found log count.");
-      applyErrorCountRule();
+      log.count = convertStringToInt(line.substr(kCountLabel.size()), false);
+      settings.debug("Found log count.");
+      applyErrorCountRule(log.count, settings, remembered, findings);
     }
     if (!beginsWith(line, "Error ")) {
       ++i;
@@ -179,51 +187,17 @@ void KRSMARTDrive::parseErrorLogLines(const OutputLines& lines) {
     // The banner and headings come first; an "Error " there is smartctl
     // complaining, not an entry.
     if (i < 5) break;
-    debug("Found and reading error.");
+    settings.debug("Found and reading error.");
     KRSMARTErrorLog entry;
     std::optional<size_t> next = readEntry(i, entry);
     if (!next) {
-      debug("Error log truncated- stopping read.");
+      settings.debug("Error log truncated- stopping read.");
       break;
     }
-    errorLog->push_back(std::move(entry));
+    log.entries->push_back(std::move(entry));
     i = *next;
   }
-  debug("Done parsing error log.");
+  settings.debug("Done parsing error log.");
 }
 
-void KRSMARTDrive::applyErrorCountRule() {
-  platform::Preferences& prefs = platform::prefs();
-  const int64_t limit = prefs.boolForKey("CustomErrorCount") ? prefs.integerForKey("CustomErrorCountValue") : 50;
-  const std::string key = rememberedKey("_LastErrorCount");
-  if (errorCount > limit && health != kHealthFailed) {
-    const int64_t last = prefs.boolForKey("RememberErrorCount") ? prefs.integerForKey(key) : -1;
-    if (last < errorCount) {
-      health = kHealthFailing;
-      errorsFail = true;
-      addFailureReasonsString("Too many drive errors");
-      debug("Found too many drive errors!!");
-    }
-  }
-  prefs.setInteger(key, errorCount);
-}
-
-std::optional<std::string> KRSMARTDrive::driveLastErrorType() const {
-  if (!errorLog || errorLog->empty()) return std::nullopt;
-  return errorLog->front().getError1();
-}
-
-int32_t KRSMARTDrive::driveLastErrorTime() const {
-  if (!errorLog || errorLog->empty()) return -1;
-  return errorLog->front().getTime();
-}
-
-std::optional<KRSMARTErrorLog> KRSMARTDrive::driveErrorLog(uint64_t index) const {
-  if (!errorLog || index >= 5 || index >= errorLog->size()) return std::nullopt;
-  return (*errorLog)[index];
-}
-
-const std::vector<KRSMARTErrorLog>& KRSMARTDrive::driveErrorLogEntries() const {
-  static const std::vector<KRSMARTErrorLog> none;
-  return errorLog ? *errorLog : none;
-}
+}  // namespace logs

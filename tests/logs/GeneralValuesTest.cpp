@@ -1,0 +1,212 @@
+// The overall health, identity and general SMART values of an ATA drive.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+#include "logs/Ata.h"
+#include "platform/Exception.h"
+#include "tests/support/DriveFixture.h"
+
+namespace {
+
+using testing_support::answerLines;
+using testing_support::capabilities;
+
+TEST(AtaHealth, Answers) {
+  struct Case {
+    const char* body;
+    int32_t health;
+    std::optional<std::string> overall;
+  } cases[] = {
+      {"=== START ===\nSMART overall-health self-assessment test result: PASSED\n", logs::kHealthPassed, "PASSED"},
+      {"=== START ===\nSMART overall-health self-assessment test result: FAILED!\n", logs::kHealthFailed, "FAILED!"},
+      {"=== START ===\nSMART overall-health self-assessment test result: UNKNOWN\n", logs::kHealthUnknown, "UNKNOWN"},
+      // the verdict must come after the banner's three lines
+      {"SMART overall-health self-assessment test result: PASSED\n", logs::kHealthUnknown, std::nullopt},
+      {"=== START ===\nSMART Status not supported\n", logs::kHealthUnknown, std::nullopt},
+  };
+  for (const auto& c : cases) {
+    logs::Findings findings;
+    findings.startCheck();
+    std::optional<std::string> overall;
+    logs::parseAtaHealth(answerLines(c.body), {}, overall, findings);
+    EXPECT_EQ(findings.health, c.health) << c.body;
+    EXPECT_EQ(overall, c.overall) << c.body;
+  }
+}
+
+logs::AtaIdentity identity(const std::string& body, int* reenabled = nullptr) {
+  logs::AtaIdentity id;
+  logs::parseAtaIdentity(answerLines(body), {}, id, [&] {
+    if (reenabled) ++*reenabled;
+    return true;
+  });
+  return id;
+}
+
+TEST(AtaIdentity, ReadsEveryText) {
+  logs::AtaIdentity id = identity(testing_support::kIdentity);
+  EXPECT_EQ(id.modelFamily, "Western Digital Blue");
+  EXPECT_EQ(id.model, "WDC WD5000AAKX-00ERMA0");
+  EXPECT_EQ(id.serialNumber, "WD-WCC2EUA12345");
+  EXPECT_EQ(id.firmwareVersion, "15.01H15");
+  EXPECT_EQ(id.capacity, "500 GB");
+  EXPECT_EQ(id.rotationRate, "7200 rpm");
+  EXPECT_EQ(id.ataVersion, "8");
+  EXPECT_EQ(id.sataVersion, "SATA 3.0, 6.0 Gb/s (current: 3.0 Gb/s)");
+}
+
+TEST(AtaIdentity, FirstValueStays) {
+  logs::AtaIdentity id = identity("Serial Number:    FIRST\nSerial Number:    SECOND\n");
+  EXPECT_EQ(id.serialNumber, "FIRST");
+  logs::parseAtaIdentity(answerLines("Serial Number:    OTHER\nDevice Model:     M\n"), {}, id, {});
+  EXPECT_EQ(id.serialNumber, "FIRST");
+  EXPECT_EQ(id.model, "M");
+}
+
+TEST(AtaIdentity, ValueRules) {
+  struct Case {
+    std::string line;
+    std::optional<std::string> logs::AtaIdentity::*field;
+    std::optional<std::string> value;
+  } cases[] = {
+      {"User Capacity:    2,000,398,934,016 bytes [2.00 TB]", &logs::AtaIdentity::capacity, "2.00 TB"},
+      {"User Capacity:    1,000 bytes [  1.00 KB", &logs::AtaIdentity::capacity, "1.00 KB"},
+      {"ATA Version is:   ATA8-ACS T13/1699-D revision 4", &logs::AtaIdentity::ataVersion, "8"},
+      {"ATA Version is:   ACS-2 (minor revision not indicated)", &logs::AtaIdentity::ataVersion, "2"},
+      {"ATA Version is:   ACS-3 T13/2161-D revision 5", &logs::AtaIdentity::ataVersion, "3"},
+      {"ATA Version is:   Exact ATA specification draft version not indicated", &logs::AtaIdentity::ataVersion,
+       "Unknown"},
+      {"ATA Version is:   ATA/ATAPI", &logs::AtaIdentity::ataVersion, "Unknown"},
+      {"Model Family:\tSeagate Barracuda 7200.14 (AF)  ", &logs::AtaIdentity::modelFamily,
+       "Seagate Barracuda 7200.14 (AF)  "},
+      // A SATA line ahead of any ATA line is read as both.
+      {"SATA Version is:  SATA 2.6, 3.0 Gb/s", &logs::AtaIdentity::ataVersion, "2"},
+      {"SATA Version is:  SATA 2.6, 3.0 Gb/s", &logs::AtaIdentity::sataVersion, "SATA 2.6, 3.0 Gb/s"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(identity(c.line + "\n").*c.field, c.value) << c.line;
+}
+
+TEST(AtaIdentity, MalformedLinesRaiseAndKeepWhatCameBefore) {
+  logs::AtaIdentity id;
+  EXPECT_THROW(logs::parseAtaIdentity(answerLines("Device Model:     X\nUser Capacity:    500,107,862,016 bytes\n"
+                                                  "Rotation Rate:    7200 rpm\n"),
+                                      {}, id, {}),
+               platform::Exception);
+  EXPECT_EQ(id.model, "X");
+  EXPECT_FALSE(id.capacity);
+  EXPECT_FALSE(id.rotationRate);
+  EXPECT_THROW(identity("Device Model:WDC\n"), platform::Exception);
+}
+
+TEST(AtaIdentity, DisabledSmartIsSwitchedOnOncePerLineAfterTheAtaVersion) {
+  struct Case {
+    const char* body;
+    int runs;
+  } cases[] = {
+      {"ATA Version is:   ACS-2\nSMART support is: Available - device has SMART capability.\n"
+       "SMART support is: Disabled\n", 1},
+      {"ATA Version is:   Disabled 8\n", 1},
+      {"ATA Version is:   8\nSMART support is: Disabled\nOffline: Disabled\n", 2},
+      {"Device Model:     Disabled Drive\nATA Version is:   8\n", 0},
+  };
+  for (const auto& c : cases) {
+    int runs = 0;
+    identity(c.body, &runs);
+    EXPECT_EQ(runs, c.runs) << c.body;
+  }
+}
+
+logs::AtaCapabilities parsed(const std::string& body, logs::Findings& findings, const logs::Settings& settings = {}) {
+  logs::AtaCapabilities caps;
+  logs::parseAtaCapabilities(answerLines(body), settings, caps, findings);
+  return caps;
+}
+
+std::string status(int value) {
+  char buf[16];
+  std::snprintf(buf, sizeof buf, "%4d", value);
+  return buf;
+}
+
+TEST(AtaCapabilities, ReadsEveryValue) {
+  logs::Findings findings;
+  logs::AtaCapabilities c = parsed(capabilities(), findings);
+  EXPECT_EQ(c.offlineDataStatus, 0x82u);
+  EXPECT_EQ(c.selftestStatus, 0);
+  EXPECT_EQ(c.timeOfflineData, 7380);
+  EXPECT_EQ(c.dataCapabilities, 0x7bu);
+  EXPECT_EQ(c.smartCapabilities, 3u);
+  EXPECT_EQ(c.errorLoggingCapabilities, 1u);
+  EXPECT_TRUE(c.generalPurposeLogging);
+  EXPECT_EQ(c.shortSelftestTime, 2);
+  EXPECT_EQ(c.longSelftestTime, 76);
+  EXPECT_EQ(c.conveyanceSelftestTime, 5);
+  EXPECT_FALSE(parsed("Error logging capability:        (0x00)\t\nNo General Purpose Logging support.\n", findings)
+                   .generalPurposeLogging);
+}
+
+TEST(AtaCapabilities, FailedTestRule) {
+  struct Case {
+    int status;
+    bool failedTestIsNew;
+    bool alreadyFailed;
+    int32_t health;
+  } cases[] = {
+      {121, false, false, logs::kHealthFailing},  // read element
+      {48, false, false, logs::kHealthFailing},   // unknown error
+      {112, false, false, logs::kHealthFailing},  // read element, 0% left
+      {121, true, false, logs::kHealthPassed},
+      {121, false, true, logs::kHealthFailed},
+      {128, false, false, logs::kHealthPassed},  // handling damage is not counted
+      {33, false, false, logs::kHealthPassed},
+      {249, false, false, logs::kHealthPassed},
+  };
+  for (const auto& c : cases) {
+    logs::Findings findings;
+    findings.startCheck();
+    if (c.alreadyFailed) findings.health = logs::kHealthFailed;
+    logs::Settings settings;
+    settings.failedTestIsNew = c.failedTestIsNew;
+    EXPECT_EQ(parsed(capabilities("0x82", status(c.status)), findings, settings).selftestStatus, c.status);
+    const bool marked = c.health == logs::kHealthFailing;
+    EXPECT_EQ(findings.health, c.health) << c.status;
+    EXPECT_EQ(findings.selftestFail, marked) << c.status;
+    EXPECT_EQ(findings.failureReasons,
+              marked ? std::optional(std::vector<std::string>{"Failed selftest status"}) : std::nullopt)
+        << c.status;
+  }
+}
+
+TEST(AtaCapabilities, AnswerCutAfterAFirstLabelEndsTheParse) {
+  testing_support::ParserLog log;
+  logs::Findings findings;
+  logs::AtaCapabilities caps = parsed(capabilities("0x82", " 249"), findings);
+  logs::parseAtaCapabilities(answerLines("Offline data collection status:  (0x00)\tnever\n"
+                                         "Short self-test routine \nrecommended polling time: \t (   9) minutes.\n"
+                                         "Conveyance self-test routine\n"),
+                             log.settings, caps, findings);
+  EXPECT_TRUE(log.contains("Warning: Capabilities did not return all data. Please rescan."));
+  EXPECT_FALSE(log.contains("Done parsing capabilites."));
+  EXPECT_EQ(caps.offlineDataStatus, 0u);
+  EXPECT_EQ(caps.shortSelftestTime, 9);
+  EXPECT_EQ(caps.selftestStatus, 249);  // not in this answer: kept
+  EXPECT_EQ(caps.conveyanceSelftestTime, 5);
+}
+
+TEST(AtaCapabilities, TwoLineRowWaitsForItsSecondLabel) {
+  logs::Findings findings;
+  EXPECT_EQ(parsed("Short self-test routine\nsomething else\nShort self-test routine again\n"
+                   "recommended polling time: \t (  11) minutes.\nend\n",
+                   findings)
+                .shortSelftestTime,
+            11);
+}
+
+TEST(AtaCapabilities, OneLineRowWithoutWindowRaises) {
+  logs::Findings findings;
+  for (const char* body : {"Self-test execution status:      no number\n", "SMART capabilities:     (0x3)\n"})
+    EXPECT_THROW(parsed(body, findings), platform::Exception) << body;
+}
+
+}  // namespace

@@ -8,20 +8,20 @@
 #include <QtCore/QTimer>
 #include <QtWidgets/QApplication>
 
+#include "app/tray/DesktopMonitorServices.h"
+#include "app/tray/MonitorUpdater.h"
 #include "app/tray/TrayDriveSource.h"
 #include "app/tray/TrayOptions.h"
 #include "app/tray/TrayStartup.h"
+#include "app/tray/TrayStatusItem.h"
 #include "monitor/KRTarvelMenuItemController.h"
 #include "platform/Domains.h"
 #include "platform/Platform.h"
-#include "platform/desktop/DesktopMonitorServices.h"
 #include "platform/desktop/QuitOnSignals.h"
-#include "platform/desktop/TrayStatusItem.h"
 #include "support/BundleInfo.h"
 #include "support/CrashCheck.h"
 #include "support/CrashLogWriter.h"
 #include "support/CrashReporterActions.h"
-#include "support/MonitorUpdater.h"
 
 namespace {
 
@@ -74,12 +74,12 @@ int main(int argc, char** argv) {
   platform::Log* log = platform::current().log.get();
   // One monitor per session: a second one (started by hand next to the
   // autostarted one) would show a second icon and report every drive twice.
-  if (!platform::desktop::claimBusName(platform::kMenuItemDomain)) {
+  if (!tray::claimBusName(platform::kMenuItemDomain)) {
     platform::log("Tarvel Menu Item is already running in this session.");
     std::fputs("tarvel-menu-item: already running in this session\n", stderr);
     return 0;
   }
-  platform::desktop::ResourceImages images(platform::bundle().resourcesPath, log);
+  tray::ResourceImages images(platform::bundle().resourcesPath, log);
 
   NamingProfile naming = nativeNaming();
   if (options.listingsFolder) {
@@ -88,16 +88,16 @@ int main(int argc, char** argv) {
   }
 
   KRTarvelMenuItemController* controller = nullptr;
-  platform::desktop::TrayStatusItem* statusItem = nullptr;
-  MonitorServices services = platform::desktop::makeDesktopMonitorServices(log, platform::bundle().resourcesPath);
+  tray::TrayStatusItem* statusItem = nullptr;
+  MonitorServices services = tray::makeDesktopMonitorServices(log);
   services.makeStatusItem = [&] {
-    auto item = std::make_unique<platform::desktop::TrayStatusItem>(
+    auto item = std::make_unique<tray::TrayStatusItem>(
         images, [&controller](MenuAction action) { controller->perform(action); });
     statusItem = item.get();
     return item;
   };
   services.makeUpdater = [bundlePath = platform::bundle().bundlePath] {
-    return std::make_unique<MonitorUpdater>(bundlePath);
+    return std::make_unique<tray::MonitorUpdater>(bundlePath);
   };
   services.sendFeedback = [] { PXFeedbackProvider().orderFrontFeedbackWindow(); };
   services.makeScanner = [&statusItem, naming] {
@@ -119,7 +119,7 @@ int main(int argc, char** argv) {
                   "offers one. The drives are checked and reported all the same.");
   QObject::connect(&app, &QCoreApplication::aboutToQuit, [&monitor] {
     monitor.applicationWillTerminate();
-    platform::desktop::flushSessionBus();
+    tray::flushSessionBus();
   });
   QTimer::singleShot(0, &app, [&monitor] {
     monitor.applicationDidFinishLaunching();

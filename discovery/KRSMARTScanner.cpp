@@ -3,6 +3,7 @@
 #include "platform/Exception.h"
 #include "platform/Format.h"
 #include "platform/Platform.h"
+#include "platform/PreferenceKeys.h"
 
 using platform::format;
 
@@ -27,7 +28,7 @@ KRSMARTScanner::KRSMARTScanner(Mode mode, const std::optional<std::string>& file
     KRSMARTDrive drive;
     drive.setLocation(*file);
     drive.setDriveAsFile(true);
-    drive.setDebugState(platform::prefs().boolForKey("OutputDebugMessages"));
+    drive.setDebugState(platform::prefs().boolForKey(platform::keys::kOutputDebugMessages));
     single.push_back(std::move(drive));
     drives.swap(single);
   }
@@ -52,7 +53,7 @@ void KRSMARTScanner::showScanErrorAlert() const {
 }
 
 bool KRSMARTScanner::scanForDrives() {
-  outputDebugMessages = platform::prefs().boolForKey("OutputDebugMessages");
+  outputDebugMessages = platform::prefs().boolForKey(platform::keys::kOutputDebugMessages);
   resetDrives();
   debug("Parsing drives.");
   try {
@@ -167,7 +168,7 @@ void KRSMARTScanner::newDriveWithVolume(const std::string& line) {
 }
 
 void KRSMARTScanner::updateDrives() {
-  const bool showUnsupported = platform::prefs().boolForKey("ShowUnsupportedDrives");
+  const bool showUnsupported = platform::prefs().boolForKey(platform::keys::kShowUnsupportedDrives);
   size_t i = 0;
   while (i < drives.size()) {
     KRSMARTDrive& drive = drives[i];

@@ -5,9 +5,11 @@
 
 #include "monitor/DriveTitle.h"
 #include "monitor/KRTarvelMenuItemController.h"
-#include "monitor/XmlPlist.h"
+#include "platform/AtomicFile.h"
 #include "platform/Format.h"
 #include "platform/Platform.h"
+#include "platform/PropertyList.h"
+#include "platform/PreferenceKeys.h"
 
 using platform::PlistValue;
 
@@ -32,7 +34,7 @@ PlistValue problemDriveRecord(const KRSMARTDrive& drive, const std::string& titl
 }
 
 std::string emailSubject(int failingLines, int failedLines) {
-  std::string hostName = platform::prefs().stringForKey("EmailHostName").value_or("");
+  std::string hostName = platform::prefs().stringForKey(platform::keys::kEmailHostName).value_or("");
   std::string subject;
   if (failingLines > 0 && failedLines > 0)
     subject = mainText("EmailFailingFailed2", "Tarvel Menu Item Report (%@): FAILING AND FAILED DRIVES!");
@@ -87,11 +89,11 @@ void KRTarvelMenuItemController::updateDrives() {
 
     switch (drive.driveHealth()) {
       case logs::kHealthPassed:
-        if (platform::prefs().boolForKey("EmailDrivePassed"))
+        if (platform::prefs().boolForKey(platform::keys::kEmailDrivePassed))
           reportLines.push_back(platform::format(mainText("DrivePassed3", "%@: PASSED"), title));
         break;
       case logs::kHealthFailing:
-        if (platform::prefs().boolForKey("EmailDriveFailing")) {
+        if (platform::prefs().boolForKey(platform::keys::kEmailDriveFailing)) {
           reportLines.push_back(platform::format(mainText("DriveFailing3", "%@: FAILING"), title));
           ++failingLines;
         }
@@ -99,7 +101,7 @@ void KRTarvelMenuItemController::updateDrives() {
         problemDrives.push_back(problemDriveRecord(drive, title, "FAILING"));
         break;
       case logs::kHealthFailed:
-        if (platform::prefs().boolForKey("EmailDriveFailed")) {
+        if (platform::prefs().boolForKey(platform::keys::kEmailDriveFailed)) {
           reportLines.push_back(platform::format(mainText("DriveFailed3", "%@: FAILED"), title));
           ++failedLines;
         }
@@ -128,8 +130,8 @@ void KRTarvelMenuItemController::updateDrives() {
   // the old file whole and is not worth interrupting the check for.
   const std::string path = (std::filesystem::path(platform::bundle().appSupportFolder) / "DrivesList.plist").string();
   std::string error;
-  if (!writeFileAtomically(path, xmlPropertyList(PlistValue(std::move(result))), error) &&
-      platform::prefs().boolForKey("OutputDebugMessages"))
+  if (!platform::writeFileAtomically(path, platform::plistXml(PlistValue(std::move(result))), error) &&
+      platform::prefs().boolForKey(platform::keys::kOutputDebugMessages))
     platform::log(platform::format("Could not write %@: %@", path, error));
 
   if (!reportLines.empty()) {

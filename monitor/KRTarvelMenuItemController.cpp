@@ -26,9 +26,10 @@ void KRTarvelMenuItemController::awakeFromNib() {
   platform::prefs().registerDefaults(services.registeredDefaults);
   platform::prefs().addSuite(services.mainAppBundleIdentifier);
 
-  services.distributedNotifications->addObserver(kPrefsChangedNotification,
-                                                 [this](const std::string&) { reloadPreferences(); });
-  services.distributedNotifications->addObserver(kQuitNotification, [this](const std::string&) { quit(); });
+  services.distributedNotifications->addObserver(
+      kPrefsChangedNotification, [this](const std::string&, const std::string&) { reloadPreferences(); });
+  services.distributedNotifications->addObserver(kQuitNotification,
+                                                 [this](const std::string&, const std::string&) { quit(); });
 
   growlBridgeController.emplace();
   services.notifier->setApplicationName(growlBridgeController->applicationNameForGrowl());

@@ -14,6 +14,8 @@
 
 #include "monitor/DriveSource.h"
 #include "monitor/MenuModel.h"
+#include "platform/DistributedNotifications.h"
+#include "platform/Notifier.h"
 #include "platform/PlistValue.h"
 
 // The icon in the panel and the menu it opens.
@@ -31,36 +33,6 @@ class StatusItemView {
   virtual void setHighlightMode(bool on) = 0;
 };
 
-// Notifications between processes of the same user, by name with a text object.
-class DistributedNotifications {
- public:
-  using Handler = std::function<void(const std::string& object)>;
-  virtual ~DistributedNotifications() = default;
-  // Handlers run on the main thread, for any sender and object.
-  virtual void addObserver(const std::string& name, Handler handler) = 0;
-  virtual void removeAllObservers() = 0;
-  virtual void post(const std::string& name, const std::string& object) = 0;
-};
-
-struct DesktopNotification {
-  std::string title;
-  std::string description;
-  std::string notificationName;  // "DriveFailed" or "DriveFailing"
-  std::string iconResourceName;  // shown at the image's own size
-  int priority = 0;
-  bool sticky = false;
-  bool operator==(const DesktopNotification&) const = default;
-};
-
-// The desktop's notification service.
-class DesktopNotifier {
- public:
-  virtual ~DesktopNotifier() = default;
-  // The name notifications are posted under.
-  virtual void setApplicationName(const std::string& name) = 0;
-  virtual void notify(const DesktopNotification& notification) = 0;
-};
-
 // Repeating timers on the main loop. A period is always at least a minute
 // and at most a few weeks (the controller guards it).
 class TimerService {
@@ -74,7 +46,7 @@ class TimerService {
 
 class KRTarvelMenuItemController;
 
-// The self-updater (support/MonitorUpdater.h on the desktop); the default
+// The self-updater (app/tray/MonitorUpdater.h on the desktop); the default
 // does nothing.
 class Updater {
  public:
@@ -100,8 +72,8 @@ struct MonitorServices {
   std::function<std::unique_ptr<StatusItemView>()> makeStatusItem;
   std::function<std::unique_ptr<DriveSource>()> makeScanner;
   std::function<std::unique_ptr<Updater>()> makeUpdater = [] { return std::make_unique<Updater>(); };
-  std::shared_ptr<DistributedNotifications> distributedNotifications;
-  std::shared_ptr<DesktopNotifier> notifier;
+  std::shared_ptr<platform::DistributedNotificationCenter> distributedNotifications;
+  std::shared_ptr<platform::Notifier> notifier;
   std::shared_ptr<TimerService> timers;
   // Launches the application found by that name; false when there is none.
   std::function<bool(const std::string& name)> launchApplication;

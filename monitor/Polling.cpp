@@ -5,6 +5,7 @@
 #include "monitor/KRTarvelMenuItemController.h"
 #include "platform/Format.h"
 #include "platform/Platform.h"
+#include "platform/PreferenceKeys.h"
 
 namespace {
 const double kDefaultPollingInterval = 3600;
@@ -41,7 +42,7 @@ void KRTarvelMenuItemController::scanForDrives() {
 }
 
 void KRTarvelMenuItemController::checkTimer() {
-  bool poll = platform::prefs().boolForKey("PollDrives");
+  bool poll = platform::prefs().boolForKey(platform::keys::kPollDrives);
   if (poll != pollingTimer.has_value()) toggleTimer();
 }
 
@@ -51,7 +52,7 @@ void KRTarvelMenuItemController::toggleTimer() {
     pollingTimer.reset();
     return;
   }
-  double asked = platform::prefs().doubleForKey("PollingInterval");
+  double asked = platform::prefs().doubleForKey(platform::keys::kPollingInterval);
   double period = guardedPollingInterval(asked);
   if (period != asked)
     platform::log(platform::format("PollingInterval %g is not usable; polling every %g seconds.", asked, period));

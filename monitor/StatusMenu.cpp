@@ -1,7 +1,10 @@
 // The status menu: the base menu and each drive's status line and icon.
+#include <filesystem>
+
 #include "monitor/KRTarvelMenuItemController.h"
 #include "platform/Format.h"
 #include "platform/Platform.h"
+#include "platform/PreferenceKeys.h"
 
 namespace {
 
@@ -27,7 +30,7 @@ const HealthRow& rowFor(int32_t health) {
   static const HealthRow kFailed{"Tarvel Red",
                                  "OverallStatusFailed",
                                  "Overall Status: FAILED!",
-                                 "GrowlDriveFailed",
+                                 platform::keys::kGrowlDriveFailed,
                                  "DriveFailed1",
                                  "WARNING: DRIVE FAILED!",
                                  "DriveFailed2",
@@ -37,7 +40,7 @@ const HealthRow& rowFor(int32_t health) {
   static const HealthRow kFailing{"Tarvel Yellow",
                                   "OverallStatusFailing",
                                   "Overall Status: FAILING!",
-                                  "GrowlDriveFailing",
+                                  platform::keys::kGrowlDriveFailing,
                                   "DriveFailing1",
                                   "CAUTION: DRIVE FAILING!",
                                   "DriveFailing2",
@@ -46,7 +49,7 @@ const HealthRow& rowFor(int32_t health) {
                                   true};
   // The passed notification has no name of its own.
   static const HealthRow kPassed{"Tarvel Green",  "OverallStatusPassed", "Overall Status: Passed",
-                                 "GrowlDrivePassed", "DrivePassed1",     "Drive Passed",
+                                 platform::keys::kGrowlDrivePassed, "DrivePassed1",     "Drive Passed",
                                  "DrivePassed2",  "The drive %@ passed.", "DriveFailing",
                                  false};
   if (health == logs::kHealthFailed) return kFailed;
@@ -93,10 +96,12 @@ void KRTarvelMenuItemController::updateImageAndMenuWithHealth(int32_t health,
   trMenu.itemAtIndex(0).setImage(row.icon, kDriveIconSize);
 
   if (platform::prefs().boolForKey(row.notificationPreference)) {
-    services.notifier->notify(DesktopNotification{
+    // Shown at the image's own size.
+    const std::string icon = (std::filesystem::path(platform::bundle().resourcesPath) / row.icon).string() + ".png";
+    services.notifier->notify(platform::DesktopNotification{
         mainText(row.titleKey, row.titleDefault),
         platform::format(mainText(row.descriptionKey, row.descriptionDefault), driveNameWithPartitions),
-        row.notificationName, row.icon, 0, row.sticky});
+        row.notificationName, icon, 0, row.sticky});
   }
 }
 

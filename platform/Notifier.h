@@ -1,11 +1,9 @@
 // Desktop notifications, one per drive verdict: the monitor posts them
 // through this seam; the desktop shows them (platform/desktop/DBusNotifier)
-// or a test records them (MemoryNotifier).
+// or a test records them (platform/memory).
 #pragma once
 
-#include <mutex>
 #include <string>
-#include <vector>
 
 namespace platform {
 
@@ -16,30 +14,17 @@ struct DesktopNotification {
   std::string iconPath;  // image file shown with the notification; empty for none
   int priority = 0;      // -2 (very low) to 2 (emergency)
   bool sticky = false;   // stays until the user closes it
+  bool operator==(const DesktopNotification&) const = default;
 };
 
 class Notifier {
  public:
   virtual ~Notifier() = default;
+  // The application the notifications come from ("Tarvel" until set).
+  virtual void setApplicationName(const std::string& name) = 0;
   // Never blocks for long and never throws: a desktop without a
   // notification service just does not show it.
   virtual void notify(const DesktopNotification& notification) = 0;
-};
-
-class MemoryNotifier : public Notifier {
- public:
-  void notify(const DesktopNotification& notification) override {
-    std::lock_guard lock(mutex_);
-    posted_.push_back(notification);
-  }
-  std::vector<DesktopNotification> posted() {
-    std::lock_guard lock(mutex_);
-    return posted_;
-  }
-
- private:
-  std::mutex mutex_;
-  std::vector<DesktopNotification> posted_;
 };
 
 }  // namespace platform

@@ -1,5 +1,6 @@
 // The process-wide set of platform services. Programs install the real
-// ones at start-up; tests install the in-memory ones.
+// ones (linux/) at start-up, tests the in-memory ones (memory/); using them
+// before that is a programming error that stops the process.
 #pragma once
 
 #include <memory>

@@ -2,23 +2,6 @@
 
 namespace platform {
 
-std::optional<PlistValue::Dict> MemoryDomainStore::load(const std::string& domain) {
-  std::lock_guard lock(mutex_);
-  auto it = domains_.find(domain);
-  if (it == domains_.end()) return std::nullopt;
-  return it->second;
-}
-
-void MemoryDomainStore::save(const std::string& domain, const PlistValue::Dict& contents) {
-  std::lock_guard lock(mutex_);
-  domains_[domain] = contents;
-}
-
-void MemoryDomainStore::update(const std::string& domain, const std::function<void(PlistValue::Dict&)>& change) {
-  std::lock_guard lock(mutex_);
-  change(domains_[domain]);
-}
-
 Preferences::Preferences(std::string ownDomain, std::shared_ptr<DomainStore> store)
     : ownDomain_(std::move(ownDomain)), store_(std::move(store)) {}
 

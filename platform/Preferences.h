@@ -26,17 +26,6 @@ class DomainStore {
   virtual void update(const std::string& domain, const std::function<void(PlistValue::Dict&)>& change) = 0;
 };
 
-class MemoryDomainStore : public DomainStore {
- public:
-  std::optional<PlistValue::Dict> load(const std::string& domain) override;
-  void save(const std::string& domain, const PlistValue::Dict& contents) override;
-  void update(const std::string& domain, const std::function<void(PlistValue::Dict&)>& change) override;
-
- private:
-  std::mutex mutex_;
-  std::map<std::string, PlistValue::Dict> domains_;
-};
-
 class Preferences {
  public:
   Preferences(std::string ownDomain, std::shared_ptr<DomainStore> store);

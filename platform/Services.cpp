@@ -30,4 +30,11 @@ void NotificationCenter::post(const std::string& name, const std::string& object
   for (const auto& h : matching) h(name, object);
 }
 
+std::vector<std::string> NotificationCenter::observedNames() {
+  std::lock_guard lock(mutex_);
+  std::vector<std::string> names;
+  for (const auto& [token, entry] : observers_) names.push_back(entry.first);
+  return names;
+}
+
 }  // namespace platform

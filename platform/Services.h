@@ -47,6 +47,8 @@ class NotificationCenter {
   void removeAllObservers();
   // Runs the handlers observing `name`; they may add or remove observers.
   void post(const std::string& name, const std::string& object);
+  // The names observed, once per observer.
+  std::vector<std::string> observedNames();
 
  private:
   std::mutex mutex_;

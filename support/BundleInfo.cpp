@@ -3,14 +3,14 @@
 #include <fstream>
 #include <sstream>
 
-#include "platform/linux/PlistDomainStore.h"
+#include "platform/PropertyList.h"
 
 std::optional<std::string> bundleInfoString(const std::string& bundlePath, const std::string& key) {
   std::ifstream in(bundlePath + "/Contents/Info.plist", std::ios::binary);
   if (!in) return std::nullopt;
   std::stringstream ss;
   ss << in.rdbuf();
-  auto dict = platform::real::dictFromPlist(ss.str());
+  auto dict = platform::dictFromPlist(ss.str());
   if (!dict) return std::nullopt;
   auto it = dict->find(key);
   if (it == dict->end() || !it->second.isString()) return std::nullopt;

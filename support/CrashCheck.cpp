@@ -3,6 +3,7 @@
 #include <chrono>
 
 #include "platform/Platform.h"
+#include "platform/PreferenceKeys.h"
 #include "support/CrashLogSearch.h"
 #include "support/CrashReportText.h"
 #include "support/SystemInformation.h"
@@ -10,7 +11,7 @@
 namespace support {
 
 namespace {
-constexpr const char* kLastReportKey = "PXCrashReporterLastCrashReportDate";
+constexpr const char* kLastReportKey = platform::keys::kLastCrashReportDate;
 }
 
 std::string crashLogFolder() { return platform::bundle().logsFolder + "/CrashReports"; }

@@ -11,6 +11,7 @@
 
 #include "platform/Format.h"
 #include "platform/Platform.h"
+#include "platform/PreferenceKeys.h"
 #include "support/Appcast.h"
 #include "support/BundleInfo.h"
 #include "support/KRSparkleVersionComparator.h"
@@ -21,7 +22,7 @@ constexpr int kCheckIntervalSeconds = 86400;
 constexpr qint64 kMaxFeedBytes = 8 * 1024 * 1024;
 
 void debugLog(const std::string& message) {
-  if (platform::prefs().boolForKey("OutputDebugMessages")) platform::log(message);
+  if (platform::prefs().boolForKey(platform::keys::kOutputDebugMessages)) platform::log(message);
 }
 }  // namespace
 

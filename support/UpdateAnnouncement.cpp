@@ -1,6 +1,7 @@
 #include "support/UpdateAnnouncement.h"
 
 #include "platform/Platform.h"
+#include "platform/PreferenceKeys.h"
 
 namespace support {
 
@@ -12,7 +13,7 @@ void markUpdateAvailable(platform::Preferences& prefs, const std::string& mainAp
   // When the main application has never run there is no domain yet: start
   // one holding just the flag, so the update is offered at its first start.
   auto domain = prefs.persistentDomain(mainApplicationDomain).value_or(platform::PlistValue::Dict{});
-  domain["UpdateAvailable"] = platform::PlistValue(true);
+  domain[platform::keys::kUpdateAvailable] = platform::PlistValue(true);
   prefs.setPersistentDomain(domain, mainApplicationDomain);
 }
 

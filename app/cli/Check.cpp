@@ -13,6 +13,7 @@
 #include "discovery/KRSMARTScanner.h"
 #include "platform/Format.h"
 #include "platform/Platform.h"
+#include "platform/PreferenceKeys.h"
 
 using platform::format;
 
@@ -42,7 +43,7 @@ std::optional<std::string> unreadable(const std::string& path) {
 
 // The drives named on the command line, in the order given.
 std::vector<KRSMARTDrive> namedDrives(const Options& options, Findings& findings) {
-  const bool debug = platform::prefs().boolForKey("OutputDebugMessages");
+  const bool debug = platform::prefs().boolForKey(platform::keys::kOutputDebugMessages);
   std::vector<KRSMARTDrive> drives;
   auto add = [&](const std::string& location, bool fromFile) {
     KRSMARTDrive d = KRSMARTDrive::initForCommandLine();
@@ -99,7 +100,7 @@ int runCheck(const Options& options, const NamingProfile& naming, std::ostream& 
       for (KRSMARTDrive& d : named) {
         willUpdate(d);
         d.updateInfo();
-        if (platform::prefs().boolForKey("OutputDebugMessages")) platform::log(format("%@", d.description()));
+        if (platform::prefs().boolForKey(platform::keys::kOutputDebugMessages)) platform::log(format("%@", d.description()));
         noteUpdate(d, findings);
       }
     }

@@ -7,6 +7,7 @@
 #include "engine/KRSMARTDrive.h"
 #include "platform/Exception.h"
 #include "platform/Platform.h"
+#include "platform/PreferenceKeys.h"
 #include "app/cli/LogCapture.h"
 
 namespace cli {
@@ -29,7 +30,7 @@ KRSMARTDrive driveFor(const Target& t) {
   KRSMARTDrive d = KRSMARTDrive::initForCommandLine();
   d.setLocation(t.location);
   d.setDriveAsFile(t.fromFile);
-  d.setDebugState(platform::prefs().boolForKey("OutputDebugMessages"));
+  d.setDebugState(platform::prefs().boolForKey(platform::keys::kOutputDebugMessages));
   return d;
 }
 

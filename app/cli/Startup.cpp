@@ -3,14 +3,13 @@
 
 #include <cstdio>
 
-#include "monitor/PreferenceKeys.h"
+#include "monitor/RegisteredDefaults.h"
 #include "platform/Domains.h"
 #include "platform/Platform.h"
+#include "platform/PreferenceKeys.h"
 #include "platform/linux/BundleLocation.h"
 #include "platform/linux/FileStrings.h"
-#ifdef TARVEL_HAVE_PLIST
 #include "platform/linux/PlistDomainStore.h"
-#endif
 #include "platform/linux/SyslogLog.h"
 
 namespace cli {
@@ -28,14 +27,7 @@ class StderrAlerts : public platform::Alerts {
 }  // namespace
 
 std::shared_ptr<platform::Preferences> commandLinePreferences(platform::Log* log) {
-#ifdef TARVEL_HAVE_PLIST
-  std::shared_ptr<platform::DomainStore> store =
-      std::make_shared<platform::real::PlistDomainStore>(platform::real::defaultPreferencesFolder(), log);
-#else
-  // Built without the property-list library: only the registered defaults.
-  (void)log;
-  std::shared_ptr<platform::DomainStore> store = std::make_shared<platform::MemoryDomainStore>();
-#endif
+  auto store = std::make_shared<platform::real::PlistDomainStore>(platform::real::defaultPreferencesFolder(), log);
   auto prefs = std::make_shared<platform::Preferences>(platform::kMenuItemDomain, store);
   prefs->registerDefaults(registeredDefaults());
   prefs->addSuite(platform::kMainAppDomain);
@@ -52,7 +44,7 @@ std::optional<std::string> installPlatform(const StartupSettings& settings) {
   p.notifications = std::make_shared<platform::NotificationCenter>();
   p.preferences = commandLinePreferences(log.get());
   // Only the lowest layer: a value the user stored still wins.
-  if (settings.debugMessages) p.preferences->registerDefaults({{"OutputDebugMessages", "YES"}});
+  if (settings.debugMessages) p.preferences->registerDefaults({{platform::keys::kOutputDebugMessages, "YES"}});
   std::string error;
   bool folders = platform::real::ensureWritableFolders(p.bundle, &error);
   platform::install(std::move(p));

@@ -1,8 +1,6 @@
 #include "app/cli/Subcommands.h"
 
-#ifdef TARVEL_HAVE_PLIST
 #include "app/DefaultsCommand.h"
-#endif
 #ifdef TARVEL_HAVE_DBUS
 #include "app/NotifyCommand.h"
 #endif
@@ -13,15 +11,13 @@ std::optional<int> runSubcommand(const std::vector<std::string>& args, std::ostr
   if (args.empty()) return std::nullopt;
   const std::string& name = args[0];
   const std::vector<std::string> rest(args.begin() + 1, args.end());
-#ifdef TARVEL_HAVE_PLIST
   if (name == "defaults") return runDefaultsCommand(rest, out, err);
-#endif
 #ifdef TARVEL_HAVE_DBUS
   if (name == "notify") return runNotifyCommand(rest, out, err);
 #endif
-  if (name == "defaults" || name == "notify") {
+  if (name == "notify") {
     (void)out;
-    err << "tarvel: '" << name << "' needs the desktop libraries; this build was made without them\n";
+    err << "tarvel: 'notify' needs the desktop libraries; this build was made without them\n";
     return 3;
   }
   return std::nullopt;

@@ -59,6 +59,8 @@ class DBusNotifier : public Notifier {
     qDBusRegisterMetaType<ImageData>();
   }
 
+  void setApplicationName(const std::string& name) override { applicationName_ = QString::fromStdString(name); }
+
   void notify(const DesktopNotification& n) override {
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected()) {
@@ -74,7 +76,7 @@ class DBusNotifier : public Notifier {
     QDBusMessage call = QDBusMessage::createMethodCall(
         QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("/org/freedesktop/Notifications"),
         QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("Notify"));
-    call << QStringLiteral("Tarvel") << 0u << QString() << QString::fromStdString(n.title)
+    call << applicationName_ << 0u << QString() << QString::fromStdString(n.title)
          << escapeMarkup(n.description) << QStringList() << hints << (n.sticky ? 0 : -1);
 
     // The watcher deletes itself with the reply; Qt's parent-less
@@ -91,6 +93,8 @@ class DBusNotifier : public Notifier {
   }
 
  private:
+  QString applicationName_ = QStringLiteral("Tarvel");
+
   static std::optional<ImageData> loadIcon(const std::string& path) {
     if (path.empty()) return std::nullopt;
     QImage image(QString::fromStdString(path));

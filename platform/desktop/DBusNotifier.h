@@ -1,7 +1,7 @@
-// Desktop notifications through org.freedesktop.Notifications.Notify:
-// app name "Tarvel", the icon's pixels as the "image-data" hint, sticky as
-// no expiry with critical urgency, otherwise the priority as urgency, and
-// the notification name as the "x-tarvel-name" hint. Calls are
+// Desktop notifications through org.freedesktop.Notifications.Notify: the
+// application name as set ("Tarvel"), the icon's pixels as the "image-data"
+// hint, sticky as no expiry with critical urgency, otherwise the priority as
+// urgency, and the notification name as the "x-tarvel-name" hint. Calls are
 // asynchronous: a missing notification service is logged once and never
 // holds up the caller. Needs a running Qt main loop for the replies.
 #pragma once

@@ -48,9 +48,4 @@ std::string defaultPreferencesFolder();
 // nothing empty.
 bool isValidDomainName(const std::string& domain);
 
-// Property-list text of a dictionary and back (nothing when not a
-// dictionary); XML dates keep whole seconds.
-std::string toXml(const PlistValue::Dict& dict);
-std::optional<PlistValue::Dict> dictFromPlist(const std::string& bytes);
-
 }  // namespace platform::real

@@ -1,6 +1,25 @@
 #include "platform/memory/MemoryPlatform.h"
 
+#include <algorithm>
+
 namespace platform::memory {
+
+std::optional<PlistValue::Dict> MemoryDomainStore::load(const std::string& domain) {
+  std::lock_guard lock(mutex_);
+  auto it = domains_.find(domain);
+  if (it == domains_.end()) return std::nullopt;
+  return it->second;
+}
+
+void MemoryDomainStore::save(const std::string& domain, const PlistValue::Dict& contents) {
+  std::lock_guard lock(mutex_);
+  domains_[domain] = contents;
+}
+
+void MemoryDomainStore::update(const std::string& domain, const std::function<void(PlistValue::Dict&)>& change) {
+  std::lock_guard lock(mutex_);
+  change(domains_[domain]);
+}
 
 std::string MemoryStrings::localizedString(const std::string& table, const std::string& key,
                                            const std::string& defaultValue) {
@@ -28,6 +47,43 @@ bool MemoryLog::contains(const std::string& text) {
 void MemoryLog::clear() {
   std::lock_guard lock(mutex_);
   lines_.clear();
+}
+
+void MemoryDistributedCenter::post(const std::string& name, const std::string& object) {
+  std::lock_guard lock(mutex_);
+  posted_.emplace_back(name, object);
+}
+
+bool MemoryDistributedCenter::receive(const std::string& name, const std::string& object) {
+  const std::vector<std::string> names = observers_.observedNames();
+  if (std::find(names.begin(), names.end(), name) == names.end()) return false;
+  observers_.post(name, object);
+  return true;
+}
+
+std::vector<std::pair<std::string, std::string>> MemoryDistributedCenter::posted() {
+  std::lock_guard lock(mutex_);
+  return posted_;
+}
+
+void MemoryNotifier::setApplicationName(const std::string& name) {
+  std::lock_guard lock(mutex_);
+  applicationName_ = name;
+}
+
+void MemoryNotifier::notify(const DesktopNotification& notification) {
+  std::lock_guard lock(mutex_);
+  posted_.push_back(notification);
+}
+
+std::string MemoryNotifier::applicationName() {
+  std::lock_guard lock(mutex_);
+  return applicationName_;
+}
+
+std::vector<DesktopNotification> MemoryNotifier::posted() {
+  std::lock_guard lock(mutex_);
+  return posted_;
 }
 
 MemoryPlatform makePlatform(const std::string& root) {

@@ -10,9 +10,22 @@
 #include <utility>
 #include <vector>
 
+#include "platform/DistributedNotifications.h"
+#include "platform/Notifier.h"
 #include "platform/Platform.h"
 
 namespace platform::memory {
+
+class MemoryDomainStore : public DomainStore {
+ public:
+  std::optional<PlistValue::Dict> load(const std::string& domain) override;
+  void save(const std::string& domain, const PlistValue::Dict& contents) override;
+  void update(const std::string& domain, const std::function<void(PlistValue::Dict&)>& change) override;
+
+ private:
+  std::mutex mutex_;
+  std::map<std::string, PlistValue::Dict> domains_;
+};
 
 class MemoryStrings : public Strings {
  public:
@@ -45,6 +58,41 @@ class MemoryAlerts : public Alerts {
     shown.push_back({message, informative, button});
   }
   std::vector<Alert> shown;
+};
+
+// Notifications between processes: what this process posts is recorded;
+// what another process posts is handed in with `receive`, as the main loop
+// would hand it over.
+class MemoryDistributedCenter : public DistributedNotificationCenter {
+ public:
+  int addObserver(const std::string& name, Handler handler) override {
+    return observers_.addObserver(name, std::move(handler));
+  }
+  void removeObserver(int token) override { observers_.removeObserver(token); }
+  void removeAllObservers() override { observers_.removeAllObservers(); }
+  void post(const std::string& name, const std::string& object) override;
+  // Runs the observers of `name` now; false when nobody observes it.
+  bool receive(const std::string& name, const std::string& object = "");
+  std::vector<std::string> observedNames() { return observers_.observedNames(); }
+  std::vector<std::pair<std::string, std::string>> posted();
+
+ private:
+  NotificationCenter observers_;
+  std::mutex mutex_;
+  std::vector<std::pair<std::string, std::string>> posted_;
+};
+
+class MemoryNotifier : public Notifier {
+ public:
+  void setApplicationName(const std::string& name) override;
+  void notify(const DesktopNotification& notification) override;
+  std::string applicationName();
+  std::vector<DesktopNotification> posted();
+
+ private:
+  std::mutex mutex_;
+  std::string applicationName_ = "Tarvel";
+  std::vector<DesktopNotification> posted_;
 };
 
 struct MemoryPlatform {

@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "platform/Domains.h"
+#include "platform/PropertyList.h"
 #include "platform/linux/PlistDomainStore.h"
 #include "tests/support/RunProcess.h"
 #include "tests/support/TestPlatform.h"
@@ -15,7 +16,7 @@ namespace fs = std::filesystem;
 namespace {
 
 void expectBundle(const fs::path& bundle) {
-  auto info = platform::real::dictFromPlist(testing_support::readFile(bundle / "Contents/Info.plist"));
+  auto info = platform::dictFromPlist(testing_support::readFile(bundle / "Contents/Info.plist"));
   ASSERT_TRUE(info) << bundle;
   EXPECT_EQ(info->at("CFBundleIdentifier").string(), platform::kMenuItemDomain);
   EXPECT_EQ(info->at("CFBundleExecutable").string(), "tarvel-menu-item");

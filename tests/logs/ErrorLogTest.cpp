@@ -95,8 +95,8 @@ TEST_F(ErrorLogStep, FewerThanFiveCommandsBeforeTheNextEntry) {
   parse(samples::kCableErrorsLog);
   ASSERT_EQ(entries().size(), 2u);
   const KRSMARTErrorLog& first = entries()[0];
-  EXPECT_EQ(first.getError1(), "Interface CRC error");
-  EXPECT_EQ(first.getError2(), "Command Aborted");
+  EXPECT_EQ(first.getError1Code(), 5);  // ICRC
+  EXPECT_EQ(first.getError2Code(), 1);  // ABRT
   EXPECT_EQ(first.getSectors(), 8);
   EXPECT_EQ(first.getLBA(), 60439583);
   ASSERT_EQ(first.getErrorCommands().size(), 3u);
@@ -104,7 +104,7 @@ TEST_F(ErrorLogStep, FewerThanFiveCommandsBeforeTheNextEntry) {
   EXPECT_EQ(first.getErrorCommands()[2].getCommand(), "WRITE DMA");
   const KRSMARTErrorLog& second = entries()[1];
   EXPECT_EQ(second.getActivity(), "the device was in standby mode.");
-  EXPECT_EQ(second.getError1(), "Command Aborted");
+  EXPECT_EQ(second.getError1Code(), 1);
   EXPECT_EQ(second.getError2Code(), 0);
   ASSERT_EQ(second.getErrorCommands().size(), 1u);
   EXPECT_EQ(second.getLastErrorCommand(), "SET FEATURES [Set transfer mode]");

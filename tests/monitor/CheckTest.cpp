@@ -1,6 +1,6 @@
 // The check: menu rows, icon, notifications, drive list file and e-mail
 // report, for drives answered by the stand-in smartctl.
-#include "monitor/XmlPlist.h"
+#include "platform/PropertyList.h"
 #include "tests/monitor/MonitorFixture.h"
 
 namespace monitor_test {
@@ -105,7 +105,7 @@ TEST_F(CheckTest, FailedAndEmptyScansShowALineUntilTheNextCheck) {
   timers->only().tick();
   EXPECT_EQ(menu(), kBaseMenu);
   EXPECT_EQ(scanner->updates, 0);
-  EXPECT_TRUE(notifier->shown.empty());
+  EXPECT_TRUE(notifier->posted().empty());
   EXPECT_FALSE(fs::exists(driveListPath()));
   EXPECT_EQ(statusItem->images.size(), 1u);
 }
@@ -151,7 +151,7 @@ TEST_F(CheckTest, DriveWithoutSMARTIsPassedOverAndLaterDrivesStillReport) {
                                             "A icon=Tarvel Green@32", "Overall Status: Passed (disabled) indent=3",
                                             "---", "Last Updated: 1/2/25, 9:41 AM (disabled)"}));
   EXPECT_EQ(all.size(), 12u);
-  EXPECT_EQ(notifier->shown.size(), 2u);
+  EXPECT_EQ(notifier->posted().size(), 2u);
   ASSERT_EQ(mailCalls().size(), 1u);
   EXPECT_EQ(mailCalls()[0][7], "C: FAILED\n");
 }
@@ -163,29 +163,31 @@ TEST_F(CheckTest, NotificationsPerHealth) {
   addDrive("/dev/disk3", {"Odd"}, 0);
   start();
 
-  const std::vector<DesktopNotification> expected = {
+  const std::vector<platform::DesktopNotification> expected = {
       {"WARNING: DRIVE FAILED!",
        "The drive Alpha has failed.It is highly recommended to backup all files and replace drive.", "DriveFailed",
-       "Tarvel Red", 0, true},
+       icon("Tarvel Red"), 0, true},
       {"CAUTION: DRIVE FAILING!",
        "The drive disk1 with partitions B1, B2, and B3 is failing. It is recommended to backup all files and replace "
        "drive.",
-       "DriveFailing", "Tarvel Yellow", 0, true},
-      {"Drive Passed", "The drive disk2 with partitions X, and Y passed.", "DriveFailing", "Tarvel Green", 0, false},
-      {"Drive Passed", "The drive Odd passed.", "DriveFailing", "Tarvel Green", 0, false},
+       "DriveFailing", icon("Tarvel Yellow"), 0, true},
+      {"Drive Passed", "The drive disk2 with partitions X, and Y passed.", "DriveFailing", icon("Tarvel Green"), 0,
+       false},
+      {"Drive Passed", "The drive Odd passed.", "DriveFailing", icon("Tarvel Green"), 0, false},
   };
-  EXPECT_EQ(notifier->shown, expected);
+  EXPECT_EQ(notifier->posted(), expected);
   EXPECT_EQ(menu()[1], "Overall Status: Passed (disabled) indent=3");  // unknown shows as passed
 
   // Nothing is compared with the last check: the same notifications again.
   controller->perform(MenuAction::UpdateDrives);
-  ASSERT_EQ(notifier->shown.size(), 8u);
-  EXPECT_EQ(std::vector<DesktopNotification>(notifier->shown.begin() + 4, notifier->shown.end()), expected);
+  const std::vector<platform::DesktopNotification> all = notifier->posted();
+  ASSERT_EQ(all.size(), 8u);
+  EXPECT_EQ(std::vector<platform::DesktopNotification>(all.begin() + 4, all.end()), expected);
 
   for (const char* key : {"GrowlDriveFailed", "GrowlDriveFailing", "GrowlDrivePassed"})
     mem.platform.preferences->setBool(key, false);
   controller->perform(MenuAction::UpdateDrives);
-  EXPECT_EQ(notifier->shown.size(), 8u);
+  EXPECT_EQ(notifier->posted().size(), 8u);
 }
 
 TEST_F(CheckTest, DriveListFileByteForByte) {
@@ -281,7 +283,7 @@ TEST_P(DecisionTableTest, ReportLinesSubjectRecordsAndIcon) {
   PlistValue::Dict expected{{"CheckTime", "1/2/25, 9:41 AM"},
                             {"TRProblemDrivesCount", static_cast<int>(records.size())}};
   if (!records.empty()) expected["TRProblemDrives"] = records;
-  EXPECT_EQ(fileContents(), xmlPropertyList(PlistValue(expected)));
+  EXPECT_EQ(platform::dictFromPlist(fileContents()), expected);
   EXPECT_EQ(statusItem->images.back(), (MenuImage{c.icon, 18}));
   EXPECT_EQ(controller->statusImage(), c.icon);
 }

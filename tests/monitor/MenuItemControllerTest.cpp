@@ -23,6 +23,7 @@ class MenuItemControllerTest : public MonitorTest {
 TEST_F(MenuItemControllerTest, AwakeFromNibSetsUpPreferencesObserversAndStatusItem) {
   mem.store->save("org.tarvel.main", {{"EmailToAddress", "main@example.org"}, {"EmailSSL", "YES"}});
   mem.platform.preferences->setObject("EmailSSL", "NO");
+  notifier->setApplicationName("unnamed");
   controller = std::make_unique<KRTarvelMenuItemController>(services());
   controller->awakeFromNib();
 
@@ -32,10 +33,8 @@ TEST_F(MenuItemControllerTest, AwakeFromNibSetsUpPreferencesObserversAndStatusIt
   EXPECT_EQ(*prefs.stringForKey("EmailToAddress"), "main@example.org");  // the main application's domain
   EXPECT_FALSE(prefs.boolForKey("EmailSSL"));                            // the own domain wins
 
-  std::vector<std::string> observed;
-  for (const auto& o : distributed->observers) observed.push_back(o.first);
-  EXPECT_EQ(observed, (std::vector<std::string>{"TRPrefsChanged", "TRQuit"}));
-  EXPECT_EQ(notifier->applicationName, "Tarvel");
+  EXPECT_EQ(distributed->observedNames(), (std::vector<std::string>{"TRPrefsChanged", "TRQuit"}));
+  EXPECT_EQ(notifier->applicationName(), "Tarvel");
 
   ASSERT_NE(statusItem, nullptr);
   EXPECT_EQ(statusItem->images, (std::vector<MenuImage>{{"Tarvel Green", 18}}));
@@ -88,18 +87,18 @@ TEST_F(MenuItemControllerTest, PrefsChangedAppliesPollDrivesButNotANewInterval) 
   const auto first = timers->timers.begin()->first;
 
   mem.platform.preferences->setObject("PollingInterval", 600);
-  ASSERT_TRUE(distributed->deliver("TRPrefsChanged"));
+  ASSERT_TRUE(distributed->receive("TRPrefsChanged"));
   ASSERT_EQ(timers->timers.size(), 1u);
   EXPECT_EQ(timers->timers.begin()->first, first);
   EXPECT_EQ(timers->only().period, 3600);
 
   mem.platform.preferences->setBool("PollDrives", false);
-  distributed->deliver("TRPrefsChanged");
+  distributed->receive("TRPrefsChanged");
   EXPECT_TRUE(timers->timers.empty());
   EXPECT_FALSE(controller->isPolling());
 
   mem.platform.preferences->setBool("PollDrives", true);
-  distributed->deliver("TRPrefsChanged");
+  distributed->receive("TRPrefsChanged");
   EXPECT_EQ(timers->only().period, 600);
   EXPECT_EQ(healthRuns(), 1u);  // nothing is checked because of a preference change
 }
@@ -136,16 +135,16 @@ TEST_F(MenuItemControllerTest, UnusablePollingIntervalsAreGuarded) {
 TEST_F(MenuItemControllerTest, TerminatePostsUnloadAndStopsEverything) {
   start();
   controller->applicationWillTerminate();
-  EXPECT_TRUE(distributed->observers.empty());
-  EXPECT_EQ(distributed->posted,
+  EXPECT_TRUE(distributed->observedNames().empty());
+  EXPECT_EQ(distributed->posted(),
             (std::vector<std::pair<std::string, std::string>>{{"org.tarvel.menuitem", "tarvelMenuItemUnload"}}));
   EXPECT_TRUE(timers->timers.empty());
-  EXPECT_FALSE(distributed->deliver("TRPrefsChanged"));
+  EXPECT_FALSE(distributed->receive("TRPrefsChanged"));
 }
 
 TEST_F(MenuItemControllerTest, QuitAndLaunchCommands) {
   start();
-  ASSERT_TRUE(distributed->deliver("TRQuit", "anything"));
+  ASSERT_TRUE(distributed->receive("TRQuit", "anything"));
   EXPECT_EQ(terminations, 1);
   controller->perform(MenuAction::Quit);
   EXPECT_EQ(terminations, 2);

@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "monitor/KRTarvelMenuItemController.h"
-#include "monitor/PreferenceKeys.h"
+#include "monitor/RegisteredDefaults.h"
 #include "tests/support/KRSMARTDriveTestAccess.h"
 #include "tests/support/TestPlatform.h"
 
@@ -79,31 +79,6 @@ class FakeStatusItem : public StatusItemView {
   std::vector<std::string> shownMenu;  // the menu as of the last menuDidChange
   std::string toolTip;
   bool highlight = false;
-};
-
-class FakeDistributed : public DistributedNotifications {
- public:
-  void addObserver(const std::string& name, Handler handler) override { observers.emplace_back(name, handler); }
-  void removeAllObservers() override { observers.clear(); }
-  void post(const std::string& name, const std::string& object) override { posted.emplace_back(name, object); }
-  // A notification from another process; false when nobody listens.
-  bool deliver(const std::string& name, const std::string& object = "") {
-    bool heard = false;
-    auto current = observers;
-    for (auto& [n, handler] : current)
-      if (n == name) handler(object), heard = true;
-    return heard;
-  }
-  std::vector<std::pair<std::string, Handler>> observers;
-  std::vector<std::pair<std::string, std::string>> posted;
-};
-
-class FakeNotifier : public DesktopNotifier {
- public:
-  void setApplicationName(const std::string& name) override { applicationName = name; }
-  void notify(const DesktopNotification& n) override { shown.push_back(n); }
-  std::string applicationName;
-  std::vector<DesktopNotification> shown;
 };
 
 class FakeTimers : public TimerService {
@@ -271,11 +246,16 @@ class MonitorTest : public testing_support::PlatformTest {
     return calls;
   }
   std::string driveListPath() const { return mem.platform.bundle.appSupportFolder + "/DrivesList.plist"; }
+  // A notification's icon as the monitor names it.
+  std::string icon(const std::string& resourceName) const {
+    return mem.platform.bundle.resourcesPath + "/" + resourceName + ".png";
+  }
   std::vector<std::string> menu() const { return dumpMenu(controller->menu()); }
 
   testing_support::FakeSmartctl fake;
-  std::shared_ptr<FakeDistributed> distributed = std::make_shared<FakeDistributed>();
-  std::shared_ptr<FakeNotifier> notifier = std::make_shared<FakeNotifier>();
+  std::shared_ptr<platform::memory::MemoryDistributedCenter> distributed =
+      std::make_shared<platform::memory::MemoryDistributedCenter>();
+  std::shared_ptr<platform::memory::MemoryNotifier> notifier = std::make_shared<platform::memory::MemoryNotifier>();
   std::shared_ptr<FakeTimers> timers = std::make_shared<FakeTimers>();
   std::unique_ptr<FakeScanner> pendingScanner = std::make_unique<FakeScanner>();
   FakeScanner* scanner = nullptr;

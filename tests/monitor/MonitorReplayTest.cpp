@@ -62,9 +62,9 @@ TEST_F(MonitorReplayTest, HealthyAndFailedDrives) {
                                             "Overall Status: Passed (disabled) indent=3", "---",
                                             "Last Updated: 1/2/25, 9:41 AM (disabled)"}));
   EXPECT_EQ(statusItem->images.back(), (MenuImage{"Tarvel Red", 18}));
-  ASSERT_EQ(notifier->shown.size(), 2u);
-  EXPECT_EQ(notifier->shown[0].notificationName, "DriveFailing");
-  EXPECT_EQ(notifier->shown[1].notificationName, "DriveFailed");
+  ASSERT_EQ(notifier->posted().size(), 2u);
+  EXPECT_EQ(notifier->posted()[0].name, "DriveFailing");
+  EXPECT_EQ(notifier->posted()[1].name, "DriveFailed");
 
   std::string file = testing_support::readFile(driveListPath());
   EXPECT_NE(file.find("<string>disk1 with partitions Backup, and Media</string>"), std::string::npos) << file;

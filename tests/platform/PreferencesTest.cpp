@@ -1,4 +1,5 @@
 #include "platform/Preferences.h"
+#include "platform/memory/MemoryPlatform.h"
 
 #include <gtest/gtest.h>
 
@@ -7,7 +8,7 @@
 using platform::PlistValue;
 
 TEST(Preferences, LookupOrderOwnThenSuiteThenRegistered) {
-  auto store = std::make_shared<platform::MemoryDomainStore>();
+  auto store = std::make_shared<platform::memory::MemoryDomainStore>();
   platform::Preferences prefs("own", store);
   prefs.registerDefaults({{"IgnoreAttribute190", "YES"}, {"CustomErrorCountValue", 50}, {"EmailCustomPort", "25"}});
   prefs.addSuite("main");
@@ -47,7 +48,7 @@ TEST(Preferences, ValueConversions) {
 }
 
 TEST(Preferences, ConcurrentWritersLoseNothing) {
-  auto store = std::make_shared<platform::MemoryDomainStore>();
+  auto store = std::make_shared<platform::memory::MemoryDomainStore>();
   platform::Preferences a("own", store), b("own", store);
   std::thread t1([&] { for (int i = 0; i < 200; ++i) a.setInteger("a" + std::to_string(i), i); });
   std::thread t2([&] { for (int i = 0; i < 200; ++i) b.setInteger("b" + std::to_string(i), i); });

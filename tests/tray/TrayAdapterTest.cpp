@@ -14,17 +14,17 @@
 #include <cstdlib>
 #include <fstream>
 
+#include "app/tray/QtTimers.h"
 #include "app/tray/TrayDriveSource.h"
 #include "app/tray/TrayOptions.h"
+#include "app/tray/TrayStatusItem.h"
 #include "platform/desktop/ApplicationLauncher.h"
 #include "platform/desktop/MessageBoxAlerts.h"
-#include "platform/desktop/QtTimers.h"
-#include "platform/desktop/TrayStatusItem.h"
 #include "tests/support/TestPlatform.h"
 #include "tests/tray/PanelHarness.h"
 
 namespace fs = std::filesystem;
-using platform::desktop::ResourceImages;
+using tray::ResourceImages;
 using tray_test::spinUntil;
 
 namespace {
@@ -93,11 +93,11 @@ TEST(TrayMenu, MirrorsTheModelWithNoticeIndentAndSubmenus) {
       "Update Drives",
       "Quit [Ctrl+Q]",
   };
-  platform::desktop::mirrorMenu(model, {"Cannot read sdb"}, target, submenus, images, nullptr);
+  tray::mirrorMenu(model, {"Cannot read sdb"}, target, submenus, images, nullptr);
   EXPECT_EQ(dumpQMenu(target), expected);
   // Mirroring again replaces everything, submenus included.
   QPointer<QMenu> old = submenus.at(0).get();
-  platform::desktop::mirrorMenu(model, {"Cannot read sdb"}, target, submenus, images, nullptr);
+  tray::mirrorMenu(model, {"Cannot read sdb"}, target, submenus, images, nullptr);
   EXPECT_EQ(dumpQMenu(target), expected);
   EXPECT_TRUE(old.isNull());
   EXPECT_EQ(submenus.size(), 1u);
@@ -106,7 +106,7 @@ TEST(TrayMenu, MirrorsTheModelWithNoticeIndentAndSubmenus) {
   Menu loaded;
   loaded.addItemWithTitle("Error Scanning for Drives", MenuAction::None, "");
   loaded.addItemWithTitle("Rescan For Drives", MenuAction::ScanForDrives, "");
-  platform::desktop::mirrorMenu(loaded, {}, target, submenus, images, nullptr);
+  tray::mirrorMenu(loaded, {}, target, submenus, images, nullptr);
   EXPECT_TRUE(submenus.empty());
   EXPECT_EQ(dumpQMenu(target), (std::vector<std::string>{"Error Scanning for Drives (disabled)", "Rescan For Drives"}));
 }
@@ -117,12 +117,12 @@ TEST(TrayMenu, ChosenItemsReachTheControllerAfterTheClick) {
   std::vector<std::unique_ptr<QMenu>> submenus;
   Menu model = checkedMenu();
   std::vector<MenuAction> performed;
-  platform::desktop::ActionHandler perform = [&](MenuAction a) {
+  tray::ActionHandler perform = [&](MenuAction a) {
     performed.push_back(a);
     // What a check does: the menu is rebuilt under the item just chosen.
-    platform::desktop::mirrorMenu(model, {}, target, submenus, images, perform);
+    tray::mirrorMenu(model, {}, target, submenus, images, perform);
   };
-  platform::desktop::mirrorMenu(model, {}, target, submenus, images, perform);
+  tray::mirrorMenu(model, {}, target, submenus, images, perform);
   for (QAction* a : target.actions())
     if (a->text() == "Update Drives") a->trigger();
   EXPECT_TRUE(performed.empty()) << "ran inside the click";
@@ -143,7 +143,7 @@ TEST(TrayMenu, LabelsKeepAmpersandsAndShowIndentation) {
       {"x", -1, "x"},
   };
   for (const auto& [title, level, label] : cases)
-    EXPECT_EQ(platform::desktop::menuItemLabel(title, level), label) << title;
+    EXPECT_EQ(tray::menuItemLabel(title, level), label) << title;
 }
 
 TEST(TrayMenu, ImagesByNameAtTheirSizeAndMissingOnesLoggedOnce) {
@@ -159,7 +159,7 @@ TEST(TrayMenu, ImagesByNameAtTheirSizeAndMissingOnesLoggedOnce) {
 }
 
 TEST(TrayTimers, RepeatAfterAFullPeriodUntilInvalidatedEvenFromTheirOwnTick) {
-  platform::desktop::QtTimerService timers;
+  tray::QtTimerService timers;
   int ticks = 0;
   TimerService::Handle handle = 0;
   handle = timers.scheduleRepeating(0.05, [&] {
@@ -180,12 +180,12 @@ TEST(TrayTimers, RepeatAfterAFullPeriodUntilInvalidatedEvenFromTheirOwnTick) {
 }
 
 TEST(TrayAlerts, TicksAndMenuChoicesWaitUntilTheAlertHasClosed) {
-  platform::desktop::QtTimerService timers;
+  tray::QtTimerService timers;
   ResourceImages images(kResources, nullptr);
   QMenu target;
   std::vector<std::unique_ptr<QMenu>> submenus;
   std::vector<MenuAction> performed;
-  platform::desktop::mirrorMenu(checkedMenu(), {}, target, submenus, images,
+  tray::mirrorMenu(checkedMenu(), {}, target, submenus, images,
                                 [&](MenuAction a) { performed.push_back(a); });
   QAction* update = nullptr;
   for (QAction* a : target.actions())

@@ -18,14 +18,14 @@
 #include "monitor/MonitorServices.h"
 #include "platform/Services.h"
 
-namespace platform::desktop {
+namespace tray {
 
 // Image resources of the bundle by name: "Tarvel Green" is
 // Resources/"Tarvel Green.png".
 class ResourceImages {
  public:
   // `log` (may be null) hears once per name that cannot be loaded.
-  ResourceImages(std::string resourcesPath, Log* log);
+  ResourceImages(std::string resourcesPath, platform::Log* log);
   std::string pathFor(const std::string& name) const;
   // The image at size by size, with the full-size picture as a second
   // representation for panels that draw larger; null when missing.
@@ -33,7 +33,7 @@ class ResourceImages {
 
  private:
   std::string resources_;
-  Log* log_;
+  platform::Log* log_;
   std::map<std::pair<std::string, int>, QIcon> cache_;
   std::set<std::string> missing_;
 };
@@ -91,4 +91,4 @@ class TrayStatusItem : public StatusItemView {
   QSystemTrayIcon tray_;
 };
 
-}  // namespace platform::desktop
+}  // namespace tray

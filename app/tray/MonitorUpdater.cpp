@@ -1,4 +1,6 @@
-#include "support/MonitorUpdater.h"
+#include "app/tray/MonitorUpdater.h"
+
+namespace tray {
 
 MonitorUpdater::MonitorUpdater(const std::string& bundlePath)
     : updater_(SUUpdater::updaterForBundle(bundlePath)) {}
@@ -26,3 +28,5 @@ SUVersionComparison* MonitorUpdater::versionComparatorForUpdater(SUUpdater&) {
 void MonitorUpdater::updaterDidFindValidUpdate(SUUpdater&, const SUAppcastItem& item) {
   controller_->updaterDidFindValidUpdate(*this, item.versionString);
 }
+
+}  // namespace tray

@@ -9,7 +9,7 @@
 
 #include "monitor/MonitorServices.h"
 
-namespace platform::desktop {
+namespace tray {
 
 class QtTimerService : public TimerService {
  public:
@@ -23,4 +23,4 @@ class QtTimerService : public TimerService {
   std::map<Handle, std::unique_ptr<QTimer>> timers_;
 };
 
-}  // namespace platform::desktop
+}  // namespace tray

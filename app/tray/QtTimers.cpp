@@ -1,4 +1,4 @@
-#include "platform/desktop/QtTimers.h"
+#include "app/tray/QtTimers.h"
 
 #include <QtCore/QPointer>
 
@@ -9,7 +9,7 @@
 
 #include "platform/desktop/MessageBoxAlerts.h"
 
-namespace platform::desktop {
+namespace tray {
 
 TimerService::Handle QtTimerService::scheduleRepeating(double seconds, std::function<void()> tick) {
   const double ms = std::isfinite(seconds) ? std::clamp(seconds * 1000.0, 1.0, double(INT_MAX)) : double(INT_MAX);
@@ -22,7 +22,7 @@ TimerService::Handle QtTimerService::scheduleRepeating(double seconds, std::func
                    [key = "timer " + std::to_string(next_), self = QPointer<QTimer>(timer.get()), tick = std::move(tick)] {
                      // A tick held back by an alert is dropped when the timer
                      // was stopped meanwhile.
-                     runWhenNoAlert(key, [self, tick] {
+                     platform::desktop::runWhenNoAlert(key, [self, tick] {
                        if (self && self->isActive()) tick();
                      });
                    });
@@ -41,4 +41,4 @@ void QtTimerService::invalidate(Handle handle) {
   timer->deleteLater();
 }
 
-}  // namespace platform::desktop
+}  // namespace tray

@@ -6,22 +6,16 @@
 // scanner.
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "monitor/MonitorServices.h"
-#include "platform/DistributedNotifications.h"
-#include "platform/Notifier.h"
 #include "platform/Services.h"
 
-namespace platform::desktop {
+namespace tray {
 
-// `log` hears once when the session bus or the notification service is
-// missing; images for notifications come from `resourcesPath`.
-MonitorServices makeDesktopMonitorServices(Log* log, const std::string& resourcesPath);
-
-// The monitor's seams over the platform's own services (also for tests).
-std::shared_ptr<DistributedNotifications> monitorNotifications(std::shared_ptr<DistributedNotificationCenter> center);
-std::shared_ptr<DesktopNotifier> monitorNotifier(std::shared_ptr<Notifier> notifier, std::string resourcesPath);
+// `log` hears once when the session bus or the notification service is missing.
+MonitorServices makeDesktopMonitorServices(platform::Log* log);
 
 // The password of the generic keychain item (service, account), or nothing.
 std::optional<std::string> keychainPassword(const std::string& service, const std::string& account);
@@ -38,4 +32,4 @@ bool claimBusName(const std::string& name);
 // notification posted just before the process ends is not lost.
 void flushSessionBus();
 
-}  // namespace platform::desktop
+}  // namespace tray

@@ -1,4 +1,4 @@
-#include "platform/desktop/TrayStatusItem.h"
+#include "app/tray/TrayStatusItem.h"
 
 #include <QtCore/QCoreApplication>
 #include <QtGui/QCursor>
@@ -9,7 +9,7 @@
 
 #include "platform/desktop/MessageBoxAlerts.h"
 
-namespace platform::desktop {
+namespace tray {
 
 // QMenu draws every image at the style's small-icon size (16 pixels); the
 // drive rows want theirs larger.
@@ -22,7 +22,7 @@ class MenuIconStyle : public QProxyStyle {
   }
 };
 
-ResourceImages::ResourceImages(std::string resourcesPath, Log* log) : resources_(std::move(resourcesPath)), log_(log) {}
+ResourceImages::ResourceImages(std::string resourcesPath, platform::Log* log) : resources_(std::move(resourcesPath)), log_(log) {}
 
 std::string ResourceImages::pathFor(const std::string& name) const {
   return (std::filesystem::path(resources_) / (name + ".png")).string();
@@ -81,7 +81,7 @@ void addItems(const Menu& model, QMenu& target, std::vector<std::unique_ptr<QMen
         QMetaObject::invokeMethod(
             QCoreApplication::instance(),
             [perform, chosen] {
-              runWhenNoAlert("menu " + std::to_string(static_cast<int>(chosen)), [perform, chosen] { perform(chosen); });
+              platform::desktop::runWhenNoAlert("menu " + std::to_string(static_cast<int>(chosen)), [perform, chosen] { perform(chosen); });
             },
             Qt::QueuedConnection);
       });
@@ -139,4 +139,4 @@ void TrayStatusItem::refresh() {
   mirrorMenu(*model_, notice_, *menu_, submenus_, images_, perform_);
 }
 
-}  // namespace platform::desktop
+}  // namespace tray

@@ -3,9 +3,9 @@
 // launch of the main application.
 #include <QTest>
 
-#include "HttpTestServer.h"
+#include "tests/support_services/HttpTestServer.h"
 #include "support/KRSparkleVersionComparator.h"
-#include "support/MonitorUpdater.h"
+#include "app/tray/MonitorUpdater.h"
 #include "tests/monitor/MonitorFixture.h"
 
 namespace monitor_test {
@@ -29,7 +29,7 @@ class MonitorUpdaterTest : public MonitorTest {
   }
   void launchWithUpdater() {
     MonitorServices s = services();
-    s.makeUpdater = [this] { return std::make_unique<MonitorUpdater>(fake.bundlePath()); };
+    s.makeUpdater = [this] { return std::make_unique<tray::MonitorUpdater>(fake.bundlePath()); };
     controller = std::make_unique<KRTarvelMenuItemController>(std::move(s));
     controller->awakeFromNib();
     controller->applicationDidFinishLaunching();

@@ -7,6 +7,8 @@
 #include "monitor/KRTarvelMenuItemController.h"
 #include "support/SUUpdater.h"
 
+namespace tray {
+
 class MonitorUpdater : public Updater, private SUUpdaterDelegate {
  public:
   explicit MonitorUpdater(const std::string& bundlePath);
@@ -24,3 +26,5 @@ class MonitorUpdater : public Updater, private SUUpdaterDelegate {
   SUUpdater& updater_;
   KRTarvelMenuItemController* controller_ = nullptr;
 };
+
+}  // namespace tray

@@ -1,6 +1,5 @@
 #include "app/DefaultsCommand.h"
 
-#include <cctype>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -8,6 +7,7 @@
 #include <ctime>
 
 #include "platform/Domains.h"
+#include "platform/Text.h"
 #include "platform/linux/PlistDomainStore.h"
 
 using platform::PlistValue;
@@ -98,8 +98,7 @@ std::string text(const PlistValue& value, int indent, bool nested) {
 std::optional<PlistValue> parseTyped(const std::string& type, const std::string& word, std::string& problem) {
   if (type == "-string") return PlistValue(word);
   if (type == "-bool" || type == "-boolean") {
-    std::string w;
-    for (char c : word) w += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    const std::string w = platform::lowercase(word);
     if (w == "yes" || w == "true" || w == "1") return PlistValue(true);
     if (w == "no" || w == "false" || w == "0") return PlistValue(false);
     problem = "\"" + word + "\" is not a boolean (use YES, NO, true, false, 1 or 0)";

@@ -3,11 +3,13 @@
 #include <cstring>
 
 #include "discovery/NamingProfile.h"
+#include "platform/Text.h"
 
 namespace {
 
-bool isLower(char c) { return c >= 'a' && c <= 'z'; }
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+using platform::isBlank;
+using platform::isDigit;
+using platform::isLower;
 
 size_t skip(const std::string& s, size_t i, bool (*accept)(char)) {
   while (i < s.size() && accept(s[i])) ++i;
@@ -65,7 +67,6 @@ bool linuxIsWholeDisk(const std::string& name) {
 
 const std::string kDevPrefix = "/dev/";
 
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
 bool isNotBlank(char c) { return !isBlank(c); }
 
 std::optional<std::string> linuxDeviceStem(const std::string& line) {

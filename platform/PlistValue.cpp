@@ -1,9 +1,10 @@
 #include "platform/PlistValue.h"
 
-#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+
+#include "platform/Text.h"
 
 namespace platform {
 
@@ -13,7 +14,7 @@ namespace {
 // true, which is how stored "YES" and "NO" defaults read.
 bool textToBool(const std::string& s) {
   size_t i = 0;
-  while (i < s.size() && std::isspace(static_cast<unsigned char>(s[i]))) ++i;
+  while (i < s.size() && isSpace(s[i])) ++i;
   if (i < s.size() && (s[i] == '+' || s[i] == '-')) ++i;
   while (i < s.size() && s[i] == '0') ++i;
   if (i >= s.size()) return false;

@@ -3,12 +3,16 @@
 // <cctype> would follow the user's locale.
 #pragma once
 
+#include <string>
 #include <string_view>
 
 namespace platform {
 
 inline bool isBlank(char c) { return c == ' ' || c == '\t'; }
 inline bool isDigit(char c) { return c >= '0' && c <= '9'; }
+inline bool isLower(char c) { return c >= 'a' && c <= 'z'; }
+// What C's isspace accepts in the "C" locale.
+inline bool isSpace(char c) { return isBlank(c) || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
 
 // The value of a hexadecimal digit, or -1.
 inline int hexDigit(char c) {
@@ -23,12 +27,19 @@ inline bool contains(std::string_view text, std::string_view part) { return text
 // It begins with the label at position 0.
 inline bool beginsWith(std::string_view text, std::string_view part) { return text.starts_with(part); }
 
-// Without blanks, line feeds and carriage returns at both ends.
+// Without white space at both ends.
 inline std::string_view trimmed(std::string_view text) {
-  auto edge = [](char c) { return isBlank(c) || c == '\n' || c == '\r'; };
-  while (!text.empty() && edge(text.front())) text.remove_prefix(1);
-  while (!text.empty() && edge(text.back())) text.remove_suffix(1);
+  while (!text.empty() && isSpace(text.front())) text.remove_prefix(1);
+  while (!text.empty() && isSpace(text.back())) text.remove_suffix(1);
   return text;
+}
+
+// ASCII letters in lower case; other bytes as they are.
+inline std::string lowercase(std::string_view text) {
+  std::string out(text);
+  for (char& c : out)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return out;
 }
 
 }  // namespace platform

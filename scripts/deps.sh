@@ -15,7 +15,8 @@ packages=(
   qt6-base-dev        # Qt Core, Gui, Widgets, DBus, Network, Test: tray, notify, updater
   qt6-tools-dev       # Qt UiTools: the crash report window's .ui file
   libqt6opengl6-dev   # Qt6OpenGLWidgets' CMake files, which Qt6UiTools requires
-  libplist-dev        # preference domains as property lists
+  libplist-dev        # property lists: preference domains, the drive list, Info.plist
+  nlohmann-json3-dev  # tarvel --json (header only)
   libsecret-1-dev     # keychain items through the Secret Service
   dbus                # dbus-run-session: a private session bus per test
   dbus-x11            # the session-bus provider gnome-keyring needs, without a systemd user session

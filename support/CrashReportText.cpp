@@ -9,26 +9,10 @@
 #include <vector>
 
 #include "platform/Format.h"
+#include "platform/Utf8.h"
 #include "support/SystemInformation.h"
 
 namespace support {
-
-namespace {
-
-bool isUtf8(const std::string& s) {
-  size_t i = 0;
-  while (i < s.size()) {
-    unsigned char b = static_cast<unsigned char>(s[i]);
-    size_t extra = b < 0x80 ? 0 : (b & 0xE0) == 0xC0 ? 1 : (b & 0xF0) == 0xE0 ? 2 : (b & 0xF8) == 0xF0 ? 3 : 4;
-    if (extra == 4 || (extra == 1 && b < 0xC2) || (extra > 0 && i + extra >= s.size())) return false;
-    for (size_t k = 1; k <= extra; ++k)
-      if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80) return false;
-    i += extra + 1;
-  }
-  return true;
-}
-
-}  // namespace
 
 std::optional<std::string> readUtf8File(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
@@ -37,7 +21,7 @@ std::optional<std::string> readUtf8File(const std::string& path) {
   ss << in.rdbuf();
   if (in.bad()) return std::nullopt;
   std::string text = ss.str();
-  if (!isUtf8(text)) return std::nullopt;
+  if (!platform::isValidUtf8(text)) return std::nullopt;
   return text;
 }
 

@@ -6,6 +6,8 @@
 #include <functional>
 #include <optional>
 
+#include "platform/Utf8.h"
+
 // Decisions where the keychain's own behaviour had to be chosen:
 // - A setter given null stores null in the item and leaves the entry as it
 //   is (the keyring has no "absent" text), except setPath, which writes ""
@@ -92,7 +94,7 @@ std::optional<Found> findFirst(const SecretSchema* schema, GHashTable* attribute
   const gchar* bytes = secret_value_get(value.get(), &length);
   Found found{std::move(first), nullptr};
   // A password that is not UTF-8 text leaves the item without one.
-  if (bytes && g_utf8_validate(bytes, static_cast<gssize>(length), nullptr))
+  if (bytes && platform::isValidUtf8(std::string_view(bytes, length)))
     found.password = keychainString(std::string(bytes, length));
   return found;
 }

@@ -10,16 +10,12 @@
 #include <sstream>
 #include <vector>
 
+#include "platform/Text.h"
 #include "support/ModelNames.h"
 
 namespace {
 
-std::string trim(const std::string& s) {
-  size_t b = s.find_first_not_of(" \t\r\n");
-  if (b == std::string::npos) return {};
-  size_t e = s.find_last_not_of(" \t\r\n");
-  return s.substr(b, e - b + 1);
-}
+std::string trim(const std::string& s) { return std::string(platform::trimmed(s)); }
 
 // One os-release value: quotes removed, backslash escapes resolved.
 std::string unquote(const std::string& raw) {

@@ -4,19 +4,24 @@
 // with each drive's title, location, partitions, state, health, SMART
 // support, last smartctl error, identity, overall health, capabilities,
 // failure flags, failure reasons, notes, counters, attributes, error log
-// and self-test log.
+// and self-test log. Text that is not UTF-8 is written with U+FFFD in place
+// of the bad bytes, so the document always parses.
 #pragma once
+
+#include <nlohmann/json.hpp>
 
 #include <ostream>
 #include <string>
 #include <vector>
 
-#include "app/cli/Json.h"
 #include "engine/KRSMARTDrive.h"
 
 namespace cli {
 
-void writeDrive(JsonWriter& json, const KRSMARTDrive& drive);
+// Members in the order written here, as people read them.
+using Json = nlohmann::ordered_json;
+
+Json driveJson(const KRSMARTDrive& drive);
 
 void writeCheckDocument(std::ostream& out, const std::vector<KRSMARTDrive>& drives,
                         const std::vector<std::string>& messages, int status);

@@ -6,23 +6,18 @@
 #include <QtCore/QStringList>
 
 #include <algorithm>
-#include <cctype>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+
+#include "platform/Text.h"
 
 namespace platform::desktop {
 
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string trim(const std::string& s) {
-  const size_t b = s.find_first_not_of(" \t");
-  if (b == std::string::npos) return "";
-  return s.substr(b, s.find_last_not_of(" \t") - b + 1);
-}
 
 // The escapes of a desktop entry's string values: \s \n \t \r \\.
 std::string unescapeValue(const std::string& v) {
@@ -117,7 +112,7 @@ std::optional<LaunchCommand> desktopEntryCommand(const std::string& text) {
   std::string exec, tryExec, path, hidden;
   for (std::string line; std::getline(in, line);) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
-    line = trim(line);
+    line = std::string(trimmed(line));
     if (line.empty() || line[0] == '#') continue;
     if (line[0] == '[') {
       inEntry = line == "[Desktop Entry]";
@@ -125,7 +120,7 @@ std::optional<LaunchCommand> desktopEntryCommand(const std::string& text) {
     }
     const size_t eq = line.find('=');
     if (!inEntry || eq == std::string::npos) continue;
-    const std::string key = trim(line.substr(0, eq)), value = unescapeValue(trim(line.substr(eq + 1)));
+    const std::string key(trimmed(line.substr(0, eq))), value = unescapeValue(std::string(trimmed(line.substr(eq + 1))));
     if (key == "Exec") exec = value;
     else if (key == "TryExec") tryExec = value;
     else if (key == "Path") path = value;
@@ -167,8 +162,7 @@ std::optional<LaunchCommand> findApplication(const std::vector<std::string>& des
 }
 
 bool launchApplicationNamed(const std::string& name, const std::vector<std::string>& extraDesktopIds) {
-  std::string lower = name;
-  std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return std::tolower(c); });
+  const std::string lower = lowercase(name);
   std::vector<std::string> ids{name};
   if (lower != name) ids.push_back(lower);
   ids.insert(ids.end(), extraDesktopIds.begin(), extraDesktopIds.end());

@@ -1,8 +1,9 @@
 // The command line's pure parts: options, JSON text, drive titles, exit status.
 #include <cstdio>
+#include <sstream>
 
+#include "app/cli/DriveJson.h"
 #include "app/cli/DriveStatus.h"
-#include "app/cli/Json.h"
 #include "app/cli/Options.h"
 #include "tests/support/TestPlatform.h"
 
@@ -68,40 +69,15 @@ TEST(CliOptions, RefusesWrongArguments) {
   }
 }
 
-TEST(CliJson, QuotesEveryText) {
-  const std::pair<std::string, std::string> cases[] = {
-      {"plain", "\"plain\""},
-      {"a \"quoted\" \\ path", R"("a \"quoted\" \\ path")"},
-      {"line\nfeed\ttab\rcr", R"("line\nfeed\ttab\rcr")"},
-      {std::string("nul\0bell\x07", 9), R"("nul\u0000bell\u0007")"},
-      {"\x1f\x7f", "\"\\u001f\x7f\""},
-      {"Caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x98\x80", "\"Caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x98\x80\""},
-      {"bad \xFF byte", R"("bad \ufffd byte")"},
-      {"cut \xC3", R"("cut \ufffd")"},
-      {"overlong \xC0\xAF", R"("overlong \ufffd\ufffd")"},
-      {"surrogate \xED\xA0\x80", R"("surrogate \ufffd\ufffd\ufffd")"},
-  };
-  for (const auto& [text, quoted] : cases) EXPECT_EQ(jsonQuote(text), quoted);
-}
+using CliJson = testing_support::PlatformTest;
 
-TEST(CliJson, WritesNestedDocuments) {
-  JsonWriter json;
-  json.beginObject();
-  json.member("n", int64_t{-3});
-  json.key("empty");
-  json.beginArray();
-  json.endArray();
-  json.key("list");
-  json.beginArray();
-  json.value(true);
-  json.null();
-  json.beginObject();
-  json.member("s", std::optional<std::string>{});
-  json.endObject();
-  json.endArray();
-  json.endObject();
-  EXPECT_EQ(json.text(),
-            "{\n  \"n\": -3,\n  \"empty\": [],\n  \"list\": [\n    true,\n    null,\n    {\n      \"s\": null\n    }\n  ]\n}\n");
+TEST_F(CliJson, TextThatIsNotUtf8StillGivesADocument) {
+  KRSMARTDrive d;
+  d.setLocation("/dev/sda");
+  d.addPartitionName("bad \xFF byte\t");
+  std::ostringstream out;
+  writeCheckDocument(out, {d}, {}, 3);
+  EXPECT_NE(out.str().find("\"title\": \"bad \xEF\xBF\xBD byte\\t\""), std::string::npos) << out.str();
 }
 
 TEST(DriveTitle, SingleVolumeElseDiskWithPartitions) {

@@ -10,6 +10,8 @@
 #include "platform/Text.h"
 #include "platform/linux/PlistDomainStore.h"
 
+namespace cli {
+
 using platform::PlistValue;
 
 namespace {
@@ -207,3 +209,5 @@ int runDefaultsCommand(const std::vector<std::string>& args, std::ostream& out, 
   }
   return store.modify(domain, [&](PlistValue::Dict& d) { d.erase(key); }) ? 0 : 1;
 }
+
+}  // namespace cli

@@ -11,8 +11,12 @@
 
 #include "platform/PlistValue.h"
 
+namespace cli {
+
 // `args` are the words after "defaults".
 int runDefaultsCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
 // The text `defaults read` prints for a value, nested values indented.
 std::string defaultsText(const platform::PlistValue& value, int indent = 0);
+
+}  // namespace cli

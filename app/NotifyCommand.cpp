@@ -6,6 +6,8 @@
 
 #include "platform/desktop/DBusDistributedCenter.h"
 
+namespace cli {
+
 int runNotifyCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
   (void)out;
   if (args.empty() || args.size() > 2 || args[0].empty()) {
@@ -27,3 +29,5 @@ int runNotifyCommand(const std::vector<std::string>& args, std::ostream& out, st
   }
   return 0;
 }
+
+}  // namespace cli

@@ -8,5 +8,9 @@
 #include <string>
 #include <vector>
 
+namespace cli {
+
 // `args` are the words after "notify".
 int runNotifyCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+
+}  // namespace cli

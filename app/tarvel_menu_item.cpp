@@ -69,8 +69,8 @@ int main(int argc, char** argv) {
   tray::installTrayPlatform(options.verbose);
   // Nothing else on Linux writes a crash log for this program; the crash
   // check after launch offers the newest one to the user.
-  installCrashLogWriter(support::crashLogFolder(),
-                        bundleInfoString(platform::bundle().bundlePath, "CFBundleExecutable").value_or("tarvel-menu-item"));
+  support::installCrashLogWriter(support::crashLogFolder(),
+                        support::bundleInfoString(platform::bundle().bundlePath, "CFBundleExecutable").value_or("tarvel-menu-item"));
   platform::Log* log = platform::current().log.get();
   // One monitor per session: a second one (started by hand next to the
   // autostarted one) would show a second icon and report every drive twice.
@@ -81,7 +81,7 @@ int main(int argc, char** argv) {
   }
   tray::ResourceImages images(platform::bundle().resourcesPath, log);
 
-  NamingProfile naming = nativeNaming();
+  discovery::NamingProfile naming = discovery::nativeNaming();
   if (options.listingsFolder) {
     naming.lsPath = *options.listingsFolder + "/ls";
     naming.dfPath = *options.listingsFolder + "/df";
@@ -89,10 +89,10 @@ int main(int argc, char** argv) {
 
   KRTarvelMenuItemController* controller = nullptr;
   tray::TrayStatusItem* statusItem = nullptr;
-  MonitorServices services = tray::makeDesktopMonitorServices(log);
+  monitor::MonitorServices services = tray::makeDesktopMonitorServices(log);
   services.makeStatusItem = [&] {
     auto item = std::make_unique<tray::TrayStatusItem>(
-        images, [&controller](MenuAction action) { controller->perform(action); });
+        images, [&controller](monitor::MenuAction action) { controller->perform(action); });
     statusItem = item.get();
     return item;
   };
@@ -123,7 +123,7 @@ int main(int argc, char** argv) {
   });
   QTimer::singleShot(0, &app, [&monitor] {
     monitor.applicationDidFinishLaunching();
-    runCrashCheck();
+    support::runCrashCheck();
   });
   return QApplication::exec();
 }

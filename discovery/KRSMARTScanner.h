@@ -35,8 +35,8 @@ class KRSMARTScanner {
   void resetDrives() { drives.clear(); }
 
   // Which listings and name rules a scan uses (the platform's own unless set).
-  void setNamingProfile(NamingProfile profile) { naming = std::move(profile); }
-  const NamingProfile& namingProfile() const { return naming; }
+  void setNamingProfile(discovery::NamingProfile profile) { naming = std::move(profile); }
+  const discovery::NamingProfile& namingProfile() const { return naming; }
 
   // Called by updateDrives before each drive's update (index, count at
   // that moment) and after it, before an unsupported drive leaves the list.
@@ -57,6 +57,6 @@ class KRSMARTScanner {
   std::vector<KRSMARTDrive> drives;
   bool outputDebugMessages = false;
   bool enableCommandLineOption = false;
-  NamingProfile naming = nativeNaming();
+  discovery::NamingProfile naming = discovery::nativeNaming();
   UpdateHooks updateHooks;
 };

@@ -5,6 +5,8 @@
 #include "discovery/NamingProfile.h"
 #include "platform/Text.h"
 
+namespace discovery {
+
 namespace {
 
 using platform::isBlank;
@@ -120,3 +122,5 @@ NamingProfile linuxNaming() {
   p.volumeName = linuxVolumeName;
   return p;
 }
+
+}  // namespace discovery

@@ -1,6 +1,8 @@
 // Device and volume names of a macOS machine: /dev/disk<N>s<M>, /Volumes.
 #include "discovery/NamingProfile.h"
 
+namespace discovery {
+
 namespace {
 
 const std::string kDiskPrefix = "/dev/disk";
@@ -47,3 +49,5 @@ NamingProfile nativeNaming() {
   return linuxNaming();
 #endif
 }
+
+}  // namespace discovery

@@ -18,6 +18,8 @@
 #include <string>
 #include <vector>
 
+namespace discovery {
+
 struct NamingProfile {
   std::string name;  // "macOS" or "Linux", for messages
   // The listing programs; tests and demos point them at prepared listings.
@@ -44,3 +46,5 @@ NamingProfile macOSNaming();
 NamingProfile linuxNaming();
 // The profile of the platform this program runs on.
 NamingProfile nativeNaming();
+
+}  // namespace discovery

@@ -81,4 +81,3 @@ std::string KRSMARTDrive::description() {
   }
   return r;
 }
-

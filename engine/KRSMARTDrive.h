@@ -22,26 +22,26 @@
 #include "logs/Ata.h"
 #include "logs/Findings.h"
 
-// Which smartctl command line runSMARTbinary builds.
-enum : uint64_t {
-  kArgHealth = 1,
-  kArgIdentity = 2,
-  kArgCapabilities = 3,
-  kArgAttributes = 4,
-  kArgErrorLog = 5,
-  kArgSelfTestLog = 6,
-  kArgSelectiveLog = 7,
-  kArgShortTest = 8,
-  kArgExtendedTest = 9,
-  kArgAbortTest = 10,
-  kArgVersion = 11,
-  kArgEnableSMART = 12,
-  kArgOptions = 13,
-  kArgRawData = 14,
-};
-
 class KRSMARTDrive {
  public:
+  // Which smartctl command line runSMARTbinary builds.
+  enum ArgumentCode : uint64_t {
+    kArgHealth = 1,
+    kArgIdentity = 2,
+    kArgCapabilities = 3,
+    kArgAttributes = 4,
+    kArgErrorLog = 5,
+    kArgSelfTestLog = 6,
+    kArgSelectiveLog = 7,
+    kArgShortTest = 8,
+    kArgExtendedTest = 9,
+    kArgAbortTest = 10,
+    kArgVersion = 11,
+    kArgEnableSMART = 12,
+    kArgOptions = 13,
+    kArgRawData = 14,
+  };
+
   KRSMARTDrive() = default;  // init
   static KRSMARTDrive initForCommandLine();
 

@@ -73,7 +73,7 @@ void applyErrorCountRule(int32_t errorCount, const Settings& settings, Remembere
 int32_t parseErrorType(const std::string& text) {
   // "MCR" goes before "MC", which is part of it.
   static const std::pair<const char*, int32_t> kWords[] = {
-      {"ABRT", 1}, {"AMNF", 2}, {"CCTO", 3}, {"EOM", 4},  {"ICRC", 5},  {"IDNF", 6}, {"ILI", 7},
+      {"ABRT", 1}, {"AMNF", 2}, {"CCTO", 3}, {"EOM", 4},  {"ICRC", 5},   {"IDNF", 6}, {"ILI", 7},
       {"MCR", 9},  {"MC", 8},   {"NM", 10},  {"OBS", 11}, {"TK0NF", 12}, {"UNC", 13}, {"WP", 14},
   };
   for (const auto& [word, code] : kWords)

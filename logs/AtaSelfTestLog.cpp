@@ -49,13 +49,14 @@ KRSMARTSelfTestLog parseSelfTestRow(const std::string& line) {
   return entry;
 }
 
-void applyTestLogRule(const std::vector<KRSMARTSelfTestLog>& entries, const Settings& settings,
-                      Remembered& remembered, Findings& findings) {
+void applyTestLogRule(const std::vector<KRSMARTSelfTestLog>& entries, const Settings& settings, Remembered& remembered,
+                      Findings& findings) {
   findings.testsFail = false;
   findings.newTestFail = false;
   for (const KRSMARTSelfTestLog& entry : entries) {
     const std::string& status = entry.getStatus().value_or("");
-    if (contains(status, "failure") || contains(status, "Fatal") || contains(status, "damage")) findings.testsFail = true;
+    if (contains(status, "failure") || contains(status, "Fatal") || contains(status, "damage"))
+      findings.testsFail = true;
   }
 
   const int64_t last = settings.failedTestIsNew ? remembered.last("_LastTestPowerOnHours") : -1;

@@ -51,7 +51,8 @@ uint32_t convertStringToHex(const std::string& text) {
       hexDigit(window[i + 2]) >= 0)
     i += 2;
   uint32_t value = 0;
-  for (; i < window.size() && hexDigit(window[i]) >= 0; ++i) value = value * 16 + static_cast<uint32_t>(hexDigit(window[i]));
+  for (; i < window.size() && hexDigit(window[i]) >= 0; ++i)
+    value = value * 16 + static_cast<uint32_t>(hexDigit(window[i]));
   return value;
 }
 
@@ -62,8 +63,8 @@ int32_t convertStringToInt(const std::string& text, bool searchParan) {
   if (i < source.size() && (source[i] == '+' || source[i] == '-')) negative = source[i++] == '-';
   // Without the window a long digit run could overflow; it saturates.
   int64_t value = 0;
-  const int64_t limit = negative ? -static_cast<int64_t>(std::numeric_limits<int32_t>::min())
-                                 : std::numeric_limits<int32_t>::max();
+  const int64_t limit =
+      negative ? -static_cast<int64_t>(std::numeric_limits<int32_t>::min()) : std::numeric_limits<int32_t>::max();
   for (; i < source.size() && isDigit(source[i]); ++i) {
     value = value * 10 + (source[i] - '0');
     if (value > limit) value = limit;

@@ -42,7 +42,9 @@ class KRSMARTErrorLog {
   int64_t getLBA() const { return lba; }
   void setLBA(int64_t v) { lba = v; }
   // A copy of the command rows; empty when there is no list.
-  std::vector<KRSMARTErrorCommand> getErrorCommands() const { return errorCommands.value_or(std::vector<KRSMARTErrorCommand>{}); }
+  std::vector<KRSMARTErrorCommand> getErrorCommands() const {
+    return errorCommands.value_or(std::vector<KRSMARTErrorCommand>{});
+  }
   void setErrorCommands(std::vector<KRSMARTErrorCommand> v) { errorCommands = std::move(v); }
   // The command text of the first row; nothing when there is none.
   std::optional<std::string> getLastErrorCommand() const;

@@ -13,9 +13,7 @@ namespace {
 
 // Width as the user sees it: localized names are counted in characters
 // (UTF-16 units, like the tables' own texts), not in bytes.
-size_t displayWidth(const std::string& text) {
-  return platform::utf16Length(text).value_or(text.size());
-}
+size_t displayWidth(const std::string& text) { return platform::utf16Length(text).value_or(text.size()); }
 
 std::string padded(const std::string& text, size_t width) {
   size_t w = displayWidth(text);
@@ -66,12 +64,9 @@ std::string KRSMARTErrorLog::description() const {
               registerCH, registerDH);
   if (error2 >= 1 && sectors >= 1)
     r += format("  Error: %@, %@ with %d sectors at LBA = %llX\n", getError1(), getError2(), sectors, lba);
-  else if (error2 >= 1)
-    r += format("  Error: %@, %@\n", getError1(), getError2());
-  else if (sectors >= 1)
-    r += format("  Error: %@  with %d sectors at LBA = %llX\n", getError1(), sectors, lba);
-  else
-    r += format("  Error: %@\n", getError1());
+  else if (error2 >= 1) r += format("  Error: %@, %@\n", getError1(), getError2());
+  else if (sectors >= 1) r += format("  Error: %@  with %d sectors at LBA = %llX\n", getError1(), sectors, lba);
+  else r += format("  Error: %@\n", getError1());
   r += "  Commands leading to the command that caused the error were:\n";
   r += "  CR FR SC SN CL CH DH DC   Powered_Up_Time  Command/Feature_Name\n";
   r += "  -- -- -- -- -- -- -- --  ----------------  --------------------\n";
@@ -94,11 +89,20 @@ std::string KRSMARTSelfTestLog::description() {
 
 std::string KRSMARTErrorLog::errorTypeToString(int32_t code) {
   static const std::pair<const char*, const char*> kTexts[] = {
-      {"ABORT", "Command Aborted"},   {"AMNF", "Address Mark Not Found"}, {"CTO", "Command Timed Out"},
-      {"EOM", "End Of Media"},        {"ICRC", "Interface CRC error"},     {"IDNF", "Identity Not Found"},
-      {"ILI", "ILI"},                 {"MC", "Media Changed"},             {"MCR", "Media Change Request"},
-      {"NM", "No Media"},             {"OBS", "Obsolete"},                 {"TK0NF", "TracK 0 Not Found"},
-      {"UNC", "Uncorrectable Error"}, {"WP", "Write Protected"},
+      {"ABORT", "Command Aborted"},
+      {"AMNF", "Address Mark Not Found"},
+      {"CTO", "Command Timed Out"},
+      {"EOM", "End Of Media"},
+      {"ICRC", "Interface CRC error"},
+      {"IDNF", "Identity Not Found"},
+      {"ILI", "ILI"},
+      {"MC", "Media Changed"},
+      {"MCR", "Media Change Request"},
+      {"NM", "No Media"},
+      {"OBS", "Obsolete"},
+      {"TK0NF", "TracK 0 Not Found"},
+      {"UNC", "Uncorrectable Error"},
+      {"WP", "Write Protected"},
   };
   constexpr int32_t kCount = static_cast<int32_t>(std::size(kTexts));
   if (code < 1 || code > kCount) return platform::localized("Main", "UNK", "Unknown");

@@ -11,6 +11,9 @@
 #include "platform/PropertyList.h"
 #include "platform/PreferenceKeys.h"
 
+using monitor::MenuItem;
+using monitor::driveTitle;
+
 using platform::PlistValue;
 
 namespace {

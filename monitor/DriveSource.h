@@ -6,6 +6,8 @@
 
 #include "engine/KRSMARTDrive.h"
 
+namespace monitor {
+
 class DriveSource {
  public:
   virtual ~DriveSource() = default;
@@ -30,3 +32,5 @@ class ScannerDriveSource : public DriveSource {
  private:
   Scanner scanner_;
 };
+
+}  // namespace monitor

@@ -2,6 +2,8 @@
 
 #include "platform/Format.h"
 
+namespace monitor {
+
 std::string driveTitle(const KRSMARTDrive& drive) {
   const uint64_t count = drive.drivePartitionCount();
   if (count == 1) return drive.partitionNameAtIndex(0);
@@ -13,3 +15,5 @@ std::string driveTitle(const KRSMARTDrive& drive) {
   }
   return title;
 }
+
+}  // namespace monitor

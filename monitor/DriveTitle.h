@@ -6,6 +6,10 @@
 
 #include "engine/KRSMARTDrive.h"
 
+namespace monitor {
+
 // Its single volume name, else "disk0 with partitions A, B, and C" (and
 // "disk0 with partitions " with a trailing blank when it has no volume).
 std::string driveTitle(const KRSMARTDrive& drive);
+
+}  // namespace monitor

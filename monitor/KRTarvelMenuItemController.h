@@ -25,6 +25,12 @@
 
 class KRTarvelMenuItemController {
  public:
+  using Menu = monitor::Menu;
+  using MenuAction = monitor::MenuAction;
+  using MonitorServices = monitor::MonitorServices;
+  using PasswordLookup = monitor::PasswordLookup;
+  using Updater = monitor::Updater;
+
   explicit KRTarvelMenuItemController(MonitorServices services);
   ~KRTarvelMenuItemController();
   KRTarvelMenuItemController(const KRTarvelMenuItemController&) = delete;
@@ -75,15 +81,17 @@ class KRTarvelMenuItemController {
 
   MonitorServices services;
   Menu trMenu;
-  std::unique_ptr<StatusItemView> trStatusItem;
+  std::unique_ptr<monitor::StatusItemView> trStatusItem;
   std::string trStatusImage;
-  std::optional<TimerService::Handle> pollingTimer;
-  std::unique_ptr<DriveSource> smartScanner;
+  std::optional<monitor::TimerService::Handle> pollingTimer;
+  std::unique_ptr<monitor::DriveSource> smartScanner;
   std::vector<KRSMARTDrive>* drives = nullptr;
   int32_t overallStatus = logs::kHealthPassed;
   std::optional<KRGrowlBridgeController> growlBridgeController;
   std::unique_ptr<Updater> updater;
 };
 
+namespace monitor {
 // The polling period to schedule for a "PollingInterval" value (see Polling.cpp).
 double guardedPollingInterval(double seconds);
+}  // namespace monitor

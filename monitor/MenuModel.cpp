@@ -2,6 +2,8 @@
 
 #include <stdexcept>
 
+namespace monitor {
+
 MenuItem::MenuItem(std::string title, MenuAction action, std::string keyEquivalent)
     : title_(std::move(title)), action_(action), keyEquivalent_(std::move(keyEquivalent)) {}
 
@@ -75,3 +77,5 @@ bool Menu::isItemEnabled(int index) const {
   if (!autoenablesItems_) return item.isEnabled();
   return item.isEnabled() && (item.action() != MenuAction::None || item.hasSubmenu());
 }
+
+}  // namespace monitor

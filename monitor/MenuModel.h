@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+namespace monitor {
+
 // What choosing an item asks the controller to do.
 enum class MenuAction { None, ScanForDrives, UpdateDrives, LaunchTarvel, Quit, SendFeedback };
 
@@ -90,3 +92,5 @@ class Menu {
   bool autoenablesItems_ = true;
   std::vector<MenuItem> items_;
 };
+
+}  // namespace monitor

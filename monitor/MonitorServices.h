@@ -18,6 +18,10 @@
 #include "platform/Notifier.h"
 #include "platform/PlistValue.h"
 
+class KRTarvelMenuItemController;
+
+namespace monitor {
+
 // The icon in the panel and the menu it opens.
 class StatusItemView {
  public:
@@ -44,7 +48,6 @@ class TimerService {
   virtual void invalidate(Handle handle) = 0;
 };
 
-class KRTarvelMenuItemController;
 
 // The self-updater (app/tray/MonitorUpdater.h on the desktop); the default
 // does nothing.
@@ -90,3 +93,5 @@ struct MonitorServices {
   };
   PasswordLookup passwordLookup;
 };
+
+}  // namespace monitor

@@ -19,7 +19,7 @@ const double kMaximumPollingInterval = 2'000'000;
 // not a number reads as 0); short periods are raised to a minute, because every
 // check blocks the menu while smartctl runs for each drive; long ones are
 // capped at what a desktop timer can hold.
-double guardedPollingInterval(double seconds) {
+double monitor::guardedPollingInterval(double seconds) {
   if (!std::isfinite(seconds) || seconds <= 0) return kDefaultPollingInterval;
   if (seconds < kMinimumPollingInterval) return kMinimumPollingInterval;
   if (seconds > kMaximumPollingInterval) return kMaximumPollingInterval;
@@ -53,7 +53,7 @@ void KRTarvelMenuItemController::toggleTimer() {
     return;
   }
   double asked = platform::prefs().doubleForKey(platform::keys::kPollingInterval);
-  double period = guardedPollingInterval(asked);
+  double period = monitor::guardedPollingInterval(asked);
   if (period != asked)
     platform::log(platform::format("PollingInterval %g is not usable; polling every %g seconds.", asked, period));
   pollingTimer = services.timers->scheduleRepeating(period, [this] { updateDrives(); });

@@ -6,6 +6,8 @@
 
 #include "platform/PreferenceKeys.h"
 
+namespace monitor {
+
 std::string currentHostName() {
   char name[HOST_NAME_MAX + 1] = {};
   if (gethostname(name, sizeof name - 1) != 0 || !*name) return "localhost";
@@ -49,3 +51,5 @@ platform::PlistValue::Dict registeredDefaults() {
       {kEmailSSL, "NO"},
   };
 }
+
+}  // namespace monitor

@@ -6,6 +6,8 @@
 #include "platform/Platform.h"
 #include "platform/PreferenceKeys.h"
 
+using monitor::MenuItem;
+
 namespace {
 
 std::string mainText(const char* key, const char* defaultText) {

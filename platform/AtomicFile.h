@@ -11,7 +11,6 @@ namespace platform {
 // Writes `contents` to a new file beside `path` (`mode` less the process's
 // umask), flushes it to disk and renames it over `path`. On failure nothing
 // at `path` changes and `error` says why.
-bool writeFileAtomically(const std::string& path, const std::string& contents, std::string& error,
-                         mode_t mode = 0666);
+bool writeFileAtomically(const std::string& path, const std::string& contents, std::string& error, mode_t mode = 0666);
 
 }  // namespace platform

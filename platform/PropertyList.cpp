@@ -44,8 +44,7 @@ plist_t toNode(const PlistValue& v) {
       double whole = std::floor(t);
       return plist_new_date(static_cast<int32_t>(whole), static_cast<int32_t>((t - whole) * 1e6));
     }
-    case PlistValue::Kind::Data:
-      return plist_new_data(reinterpret_cast<const char*>(v.data().data()), v.data().size());
+    case PlistValue::Kind::Data: return plist_new_data(reinterpret_cast<const char*>(v.data().data()), v.data().size());
     case PlistValue::Kind::Array: {
       plist_t a = plist_new_array();
       for (const auto& item : v.array()) plist_array_append_item(a, toNode(item));

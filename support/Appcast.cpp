@@ -2,6 +2,8 @@
 
 #include <QXmlStreamReader>
 
+namespace support {
+
 namespace {
 
 std::string text(QStringView s) { return s.toString().toStdString(); }
@@ -75,3 +77,5 @@ std::optional<SUAppcastItem> newestAppcastItem(const std::vector<SUAppcastItem>&
   if (!best) return std::nullopt;
   return *best;
 }
+
+}  // namespace support

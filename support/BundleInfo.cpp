@@ -5,6 +5,8 @@
 
 #include "platform/PropertyList.h"
 
+namespace support {
+
 std::optional<std::string> bundleInfoString(const std::string& bundlePath, const std::string& key) {
   std::ifstream in(bundlePath + "/Contents/Info.plist", std::ios::binary);
   if (!in) return std::nullopt;
@@ -16,3 +18,5 @@ std::optional<std::string> bundleInfoString(const std::string& bundlePath, const
   if (it == dict->end() || !it->second.isString()) return std::nullopt;
   return it->second.string();
 }
+
+}  // namespace support

@@ -4,4 +4,8 @@
 #include <optional>
 #include <string>
 
+namespace support {
+
 std::optional<std::string> bundleInfoString(const std::string& bundlePath, const std::string& key);
+
+}  // namespace support

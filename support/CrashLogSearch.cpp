@@ -46,7 +46,7 @@ void walk(const fs::path& root, const std::string& relativeDir, const std::strin
     }
     // Only files are logs; anything else of that name cannot be read as one.
     if (!fs::is_regular_file(fs::status(full, ec)) || !matches(relative, prefix)) continue;
-    auto time = modificationTime(full.string());
+    auto time = support::modificationTime(full.string());
     if (!time) continue;
     if (!best || *time > best->time) best = Candidate{relative, *time};
   }
@@ -54,7 +54,7 @@ void walk(const fs::path& root, const std::string& relativeDir, const std::strin
 
 }  // namespace
 
-std::optional<double> modificationTime(const std::string& path) {
+std::optional<double> support::modificationTime(const std::string& path) {
   struct stat st {};
   if (stat(path.c_str(), &st) != 0) return std::nullopt;
   return static_cast<double>(st.st_mtim.tv_sec) + static_cast<double>(st.st_mtim.tv_nsec) / 1e9;

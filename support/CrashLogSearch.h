@@ -10,4 +10,6 @@
 std::optional<std::string> PXFindNewestCrashLog(const std::string& applicationName, const std::string& folder);
 
 // The modification time of a file in seconds since 1970, or nothing.
+namespace support {
 std::optional<double> modificationTime(const std::string& path);
+}  // namespace support

@@ -11,6 +11,8 @@
 #include <cstring>
 #include <filesystem>
 
+namespace support {
+
 // Everything the handler needs is prepared here, because inside it only
 // async-signal-safe calls are allowed: no allocation, no stdio, no locale.
 namespace {
@@ -180,3 +182,5 @@ bool installCrashLogWriter(const std::string& folder, const std::string& applica
   for (int sig : kSignals) sigaction(sig, &sa, nullptr);
   return ok;
 }
+
+}  // namespace support

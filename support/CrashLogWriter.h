@@ -11,4 +11,8 @@
 // signal with its default action. Creates `folder`. Call once, early, on
 // the main thread. False when the folder cannot be made (the handlers are
 // installed all the same; a crash then writes nothing).
+namespace support {
+
 bool installCrashLogWriter(const std::string& folder, const std::string& applicationName);
+
+}  // namespace support

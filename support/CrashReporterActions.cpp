@@ -17,6 +17,6 @@ void PXFeedbackProvider::orderFrontFeedbackWindow() {
 
 void PXFeedbackProvider::orderFrontBugReportWindow() { orderFrontFeedbackWindow(); }
 
-void runCrashCheck() {
+void support::runCrashCheck() {
   if (auto reporter = PXCheckForCrash()) PXCrashReporter::keepUntilClosed(std::move(reporter));
 }

@@ -12,4 +12,6 @@ class PXFeedbackProvider {
 
 // Runs the crash check once and keeps the report window it may open alive
 // until the user closes it.
+namespace support {
 void runCrashCheck();
+}  // namespace support

@@ -8,6 +8,14 @@
 
 #include "platform/Utf8.h"
 
+using support::fourCharCode;
+using support::fourCharText;
+using support::kAuthenticationDefault;
+using support::kProtocolFTP;
+using support::kProtocolFTPAccount;
+using support::keychainString;
+using support::KeychainString;
+
 // Decisions where the keychain's own behaviour had to be chosen:
 // - A setter given null stores null in the item and leaves the entry as it
 //   is (the keyring has no "absent" text), except setPath, which writes ""
@@ -146,7 +154,7 @@ void withDefaultCollection(const std::function<void(SecretService*, GList*)>& ac
 
 }  // namespace
 
-std::string fourCharText(uint32_t code) {
+std::string support::fourCharText(uint32_t code) {
   char c[4] = {char(code >> 24), char(code >> 16), char(code >> 8), char(code)};
   bool printable = true;
   for (char ch : c) printable = printable && ch >= 0x20 && ch < 0x7f;

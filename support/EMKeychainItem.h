@@ -23,6 +23,8 @@
 
 struct _SecretItem;
 
+namespace support {
+
 using KeychainString = std::shared_ptr<const std::string>;
 inline KeychainString keychainString(std::string s) { return std::make_shared<const std::string>(std::move(s)); }
 
@@ -39,8 +41,12 @@ inline constexpr uint32_t kProtocolFTP = fourCharCode("ftp ");
 inline constexpr uint32_t kProtocolFTPAccount = fourCharCode("ftpa");
 inline constexpr uint32_t kAuthenticationDefault = fourCharCode("dflt");
 
+}  // namespace support
+
 class EMKeychainItem {
  public:
+  using KeychainString = support::KeychainString;
+
   virtual ~EMKeychainItem();
   EMKeychainItem(const EMKeychainItem&) = delete;
   EMKeychainItem& operator=(const EMKeychainItem&) = delete;

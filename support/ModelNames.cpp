@@ -4,6 +4,8 @@
 
 #include "platform/Format.h"
 
+namespace support {
+
 const std::vector<ModelEntry>& modelTableEntries() {
   static const std::vector<ModelEntry> entries = {
       // old-style
@@ -220,3 +222,5 @@ std::string modelNameForIdentifier(const std::string& model) {
   if (chosenKey->find(',') == std::string::npos) return platform::format("%@ (%@)", *chosenName, *chosenKey);
   return *chosenName;
 }
+
+}  // namespace support

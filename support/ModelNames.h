@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+namespace support {
+
 struct ModelEntry {
   const char* identifier;
   const char* name;
@@ -18,3 +20,5 @@ const std::vector<ModelEntry>& modelTableEntries();
 // (in byte order) found inside it with the key in parentheses, else
 // "Unknown (<model>)".
 std::string modelNameForIdentifier(const std::string& model);
+
+}  // namespace support

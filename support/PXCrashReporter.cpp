@@ -123,10 +123,10 @@ void PXCrashReporter::awakeFromNib() {
     if (remindButton) remindButton->hide();
     if (switchTabView) {
       for (int i = 0; i < switchTabView->count(); ++i)
-        if (switchTabView->widget(i)->objectName() == QLatin1String(kCrashLogTabIdentifier))
+        if (switchTabView->widget(i)->objectName() == QLatin1String(support::kCrashLogTabIdentifier))
           switchTabView->setTabText(i, QString::fromStdString(text("SYSTEM_INFO_TAB_NAME")));
     }
-    auto version = bundleInfoString(platform::bundle().bundlePath, "CFBundleVersion");
+    auto version = support::bundleInfoString(platform::bundle().bundlePath, "CFBundleVersion");
     std::string info = support::feedbackSystemInformation(appName, support::orNull(version),
                                                           support::thisMachineFacts(), ownDomainDescription());
     if (crashLogField) crashLogField->setPlainText(QString::fromStdString(info));
@@ -245,7 +245,7 @@ void PXCrashReporter::closeWindow() {
 
 std::unique_ptr<PXCrashReporter> PXCheckForCrash() {
   try {
-    auto appName = bundleInfoString(platform::bundle().bundlePath, "CFBundleExecutable");
+    auto appName = support::bundleInfoString(platform::bundle().bundlePath, "CFBundleExecutable");
     if (!appName) return nullptr;
     auto report = support::newCrashReportText(*appName, support::crashLogFolder());
     if (!report) return nullptr;

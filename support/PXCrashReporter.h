@@ -18,7 +18,9 @@
 #include "support/PXNibOwner.h"
 
 // The object name of the crash-log tab in PXCrashReporter.ui.
+namespace support {
 inline constexpr const char* kCrashLogTabIdentifier = "org.tarvel.PXCrashReporter.crashLogTab";
+}  // namespace support
 
 class PXCrashReporter : public PXNibOwner {
   Q_OBJECT

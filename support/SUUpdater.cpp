@@ -46,7 +46,7 @@ struct SUUpdater::Impl {
   }
 
   void start() {
-    auto feed = bundleInfoString(bundlePath, "SUFeedURL");
+    auto feed = support::bundleInfoString(bundlePath, "SUFeedURL");
     if (!feed || feed->empty()) {
       platform::log(platform::format("Update check skipped: no SUFeedURL in the Info.plist of %@.", bundlePath));
       return;
@@ -92,7 +92,7 @@ struct SUUpdater::Impl {
       return;
     }
     std::string error;
-    auto items = parseAppcast(r->readAll().toStdString(), &error);
+    auto items = support::parseAppcast(r->readAll().toStdString(), &error);
     if (!items) {
       platform::log(platform::format("Update check failed: the feed %@ is malformed: %@.", address, error));
       return;
@@ -103,12 +103,12 @@ struct SUUpdater::Impl {
   void compare(const std::vector<SUAppcastItem>& items) {
     SUVersionComparison* comparator = delegate ? delegate->versionComparatorForUpdater(*self) : nullptr;
     if (!comparator) comparator = &KRSparkleVersionComparator::defaultComparator();
-    auto newest = newestAppcastItem(items, *comparator);
+    auto newest = support::newestAppcastItem(items, *comparator);
     if (!newest) {
       debugLog("Update check: the feed lists no version.");
       return;
     }
-    auto current = bundleInfoString(bundlePath, "CFBundleVersion");
+    auto current = support::bundleInfoString(bundlePath, "CFBundleVersion");
     if (!current) {
       platform::log(platform::format("Update check failed: no CFBundleVersion in the Info.plist of %@.", bundlePath));
       return;

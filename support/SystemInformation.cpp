@@ -13,6 +13,8 @@
 #include "platform/Text.h"
 #include "support/ModelNames.h"
 
+namespace support {
+
 namespace {
 
 std::string trim(const std::string& s) { return std::string(platform::trimmed(s)); }
@@ -176,12 +178,14 @@ SystemInformation& thisMachine() {
   return machine;
 }
 
-std::optional<std::string> SystemVersionString() { return thisMachine().systemVersionString(); }
+}  // namespace support
+
+std::optional<std::string> SystemVersionString() { return support::thisMachine().systemVersionString(); }
 void SystemVersionComponents(int32_t* major, int32_t* minor, int32_t* bugFix) {
-  thisMachine().systemVersionComponents(major, minor, bugFix);
+  support::thisMachine().systemVersionComponents(major, minor, bugFix);
 }
-uint32_t CPUClockSpeedMHz() { return thisMachine().cpuClockSpeedMHz(); }
-int32_t CPUCount() { return thisMachine().cpuCount(); }
-std::optional<std::string> CPUName(bool forceQuery) { return thisMachine().cpuName(forceQuery); }
-int32_t PhysicalRAMSizeMB() { return thisMachine().physicalRAMSizeMB(); }
-std::optional<std::string> MachineModelName() { return thisMachine().machineModelName(); }
+uint32_t CPUClockSpeedMHz() { return support::thisMachine().cpuClockSpeedMHz(); }
+int32_t CPUCount() { return support::thisMachine().cpuCount(); }
+std::optional<std::string> CPUName(bool forceQuery) { return support::thisMachine().cpuName(forceQuery); }
+int32_t PhysicalRAMSizeMB() { return support::thisMachine().physicalRAMSizeMB(); }
+std::optional<std::string> MachineModelName() { return support::thisMachine().machineModelName(); }

@@ -7,6 +7,8 @@
 #include <optional>
 #include <string>
 
+namespace support {
+
 class SystemInformation {
  public:
   // `root` is prefixed to every file read, so tests can stage a machine in
@@ -42,6 +44,8 @@ class SystemInformation {
 
 // The machine this process runs on.
 SystemInformation& thisMachine();
+
+}  // namespace support
 
 std::optional<std::string> SystemVersionString();
 void SystemVersionComponents(int32_t* major, int32_t* minor, int32_t* bugFix);

@@ -69,7 +69,7 @@ void noteUpdate(const KRSMARTDrive& drive, Findings& findings) {
 
 }  // namespace
 
-int runCheck(const Options& options, const NamingProfile& naming, std::ostream& out, std::ostream& err) {
+int runCheck(const Options& options, const discovery::NamingProfile& naming, std::ostream& out, std::ostream& err) {
   Findings findings;
   auto scanner = KRSMARTScanner::initForCommandLine();
   scanner.setNamingProfile(naming);

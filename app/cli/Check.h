@@ -9,6 +9,6 @@
 
 namespace cli {
 
-int runCheck(const Options& options, const NamingProfile& naming, std::ostream& out, std::ostream& err);
+int runCheck(const Options& options, const discovery::NamingProfile& naming, std::ostream& out, std::ostream& err);
 
 }  // namespace cli

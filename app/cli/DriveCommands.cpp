@@ -76,7 +76,7 @@ bool selfTest(const Target& t, DriveCommand command, std::ostream& out, std::ost
   KRSMARTDrive d = driveFor(t);
   // The polling times and the abort behaviour come from the capabilities.
   d.parseCapabilities();
-  const uint64_t result = d.runSelfTest(command == DriveCommand::ShortTest ? kArgShortTest : kArgExtendedTest);
+  const uint64_t result = d.runSelfTest(command == DriveCommand::ShortTest ? KRSMARTDrive::kArgShortTest : KRSMARTDrive::kArgExtendedTest);
   switch (result) {
     case 1: {
       int minutes = command == DriveCommand::ShortTest ? d.driveShortSelfTestTime() : d.driveExtendedSelfTestTime();

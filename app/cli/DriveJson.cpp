@@ -15,7 +15,7 @@ namespace {
 Json text(const std::optional<std::string>& t) { return t ? Json(*t) : Json(nullptr); }
 
 Json identity(const KRSMARTDrive& d) {
-  return {{"modelFamily", text(d.driveModelFamily())}, {"model", text(d.driveModel())},
+  return {{"modelFamily", text(d.driveModelFamily())},   {"model", text(d.driveModel())},
           {"serialNumber", text(d.driveSerialNumber())}, {"firmwareVersion", text(d.driveFirmwareVersion())},
           {"capacity", text(d.driveCapacity())},         {"ataVersion", text(d.driveATAVersion())},
           {"sataVersion", text(d.driveSATAVersion())},   {"rotationRate", text(d.driveRotationRate())}};
@@ -71,14 +71,10 @@ Json counters(const KRSMARTDrive& d) {
 Json attributes(const KRSMARTDrive& d) {
   Json entries = Json::array();
   for (uint64_t i = 0; auto a = d.driveAttribute(i); ++i) {
-    Json row = {{"id", a->getIDNumber()},
-                {"name", text(a->getName())},
-                {"flag", a->getFlag()},
-                {"value", a->getValue()},
-                {"worst", a->getWorst()},
-                {"thresh", a->getThresh()},
-                {"type", text(a->getType())},
-                {"updated", text(a->getUpdated())},
+    Json row = {{"id", a->getIDNumber()},     {"name", text(a->getName())},
+                {"flag", a->getFlag()},       {"value", a->getValue()},
+                {"worst", a->getWorst()},     {"thresh", a->getThresh()},
+                {"type", text(a->getType())}, {"updated", text(a->getUpdated())},
                 {"failed", a->getFailed()},  // 1 never, 2 failing now, 3 in the past
                 {"raw", a->getRaw()}};
     if (a->getTemperatureAvailable()) {
@@ -136,7 +132,7 @@ Json selfTestLog(const KRSMARTDrive& d) {
 Json driveJson(const KRSMARTDrive& d) {
   std::vector<std::string> partitions;
   for (uint64_t i = 0; i < d.drivePartitionCount(); ++i) partitions.push_back(d.partitionNameAtIndex(i));
-  return {{"title", driveTitle(d)},
+  return {{"title", monitor::driveTitle(d)},
           {"location", text(d.driveLocation())},
           {"locationID", d.driveLocationID()},
           {"fromFile", d.isDriveFromFile()},
@@ -159,8 +155,8 @@ Json driveJson(const KRSMARTDrive& d) {
 
 void writeCheckDocument(std::ostream& out, const std::vector<KRSMARTDrive>& drives,
                         const std::vector<std::string>& messages, int status) {
-  Json document = {{"program", "tarvel"},     {"version", TARVEL_VERSION}, {"status", status},
-                   {"summary", statusWord(status)}, {"messages", messages},       {"drives", Json::array()}};
+  Json document = {{"program", "tarvel"},           {"version", TARVEL_VERSION}, {"status", status},
+                   {"summary", statusWord(status)}, {"messages", messages},      {"drives", Json::array()}};
   for (const KRSMARTDrive& d : drives) document["drives"].push_back(driveJson(d));
   out << document.dump(2, ' ', false, Json::error_handler_t::replace) << "\n";
 }

@@ -15,8 +15,8 @@ namespace cli {
 
 namespace {
 
-NamingProfile namingFor(const Options& o) {
-  NamingProfile p = !o.naming ? nativeNaming() : *o.naming == "macos" ? macOSNaming() : linuxNaming();
+discovery::NamingProfile namingFor(const Options& o) {
+  discovery::NamingProfile p = !o.naming ? discovery::nativeNaming() : *o.naming == "macos" ? discovery::macOSNaming() : discovery::linuxNaming();
   if (o.listingsFolder) {
     p.lsPath = *o.listingsFolder + "/ls";
     p.dfPath = *o.listingsFolder + "/df";

@@ -29,7 +29,7 @@ class StderrAlerts : public platform::Alerts {
 std::shared_ptr<platform::Preferences> commandLinePreferences(platform::Log* log) {
   auto store = std::make_shared<platform::real::PlistDomainStore>(platform::real::defaultPreferencesFolder(), log);
   auto prefs = std::make_shared<platform::Preferences>(platform::kMenuItemDomain, store);
-  prefs->registerDefaults(registeredDefaults());
+  prefs->registerDefaults(monitor::registeredDefaults());
   prefs->addSuite(platform::kMainAppDomain);
   return prefs;
 }

@@ -65,7 +65,7 @@ std::vector<std::string> driveDetails(const KRSMARTDrive& drive) {
 
 void printDrives(std::ostream& out, std::vector<KRSMARTDrive>& drives, bool fullReport, bool details) {
   for (KRSMARTDrive& drive : drives) {
-    out << driveTitle(drive) << ": " << stateWord(driveState(drive)) << "\n";
+    out << monitor::driveTitle(drive) << ": " << stateWord(driveState(drive)) << "\n";
     for (const auto& note : driveNotes(drive)) out << "    " << note << "\n";
     if (details)
       for (const auto& line : driveDetails(drive)) out << "  " << line << "\n";

@@ -17,9 +17,9 @@
 namespace tray {
 
 std::optional<std::string> keychainPassword(const std::string& service, const std::string& account) {
-  auto item = EMGenericKeychainItem::genericKeychainItemForService(keychainString(service), keychainString(account));
+  auto item = EMGenericKeychainItem::genericKeychainItemForService(support::keychainString(service), support::keychainString(account));
   if (!item) return std::nullopt;
-  KeychainString password = item->password();
+  support::KeychainString password = item->password();
   if (!password) return std::nullopt;
   return *password;
 }
@@ -44,12 +44,12 @@ void flushSessionBus() {
   if (bus.isConnected()) bus.interface()->isServiceRegistered(QStringLiteral("org.freedesktop.DBus"));
 }
 
-MonitorServices makeDesktopMonitorServices(platform::Log* log) {
+monitor::MonitorServices makeDesktopMonitorServices(platform::Log* log) {
   using platform::kMainAppDomain;
-  MonitorServices s;
+  monitor::MonitorServices s;
   s.menuItemBundleIdentifier = platform::kMenuItemDomain;
   s.mainAppBundleIdentifier = kMainAppDomain;
-  s.registeredDefaults = registeredDefaults();
+  s.registeredDefaults = monitor::registeredDefaults();
   s.distributedNotifications = platform::desktop::makeDBusDistributedCenter(log);
   s.notifier = platform::desktop::makeDBusNotifier(log);
   s.timers = std::make_shared<QtTimerService>();

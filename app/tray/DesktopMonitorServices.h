@@ -15,7 +15,7 @@
 namespace tray {
 
 // `log` hears once when the session bus or the notification service is missing.
-MonitorServices makeDesktopMonitorServices(platform::Log* log);
+monitor::MonitorServices makeDesktopMonitorServices(platform::Log* log);
 
 // The password of the generic keychain item (service, account), or nothing.
 std::optional<std::string> keychainPassword(const std::string& service, const std::string& account);

@@ -9,7 +9,7 @@
 
 namespace tray {
 
-class MonitorUpdater : public Updater, private SUUpdaterDelegate {
+class MonitorUpdater : public monitor::Updater, private SUUpdaterDelegate {
  public:
   explicit MonitorUpdater(const std::string& bundlePath);
   ~MonitorUpdater() override;

@@ -11,7 +11,7 @@
 
 namespace tray {
 
-TimerService::Handle QtTimerService::scheduleRepeating(double seconds, std::function<void()> tick) {
+monitor::TimerService::Handle QtTimerService::scheduleRepeating(double seconds, std::function<void()> tick) {
   const double ms = std::isfinite(seconds) ? std::clamp(seconds * 1000.0, 1.0, double(INT_MAX)) : double(INT_MAX);
   auto timer = std::make_unique<QTimer>();
   // A check every hour needs no precision: whole seconds let the system

@@ -11,7 +11,7 @@
 
 namespace tray {
 
-class QtTimerService : public TimerService {
+class QtTimerService : public monitor::TimerService {
  public:
   Handle scheduleRepeating(double seconds, std::function<void()> tick) override;
   // May be called from the timer's own tick.

@@ -25,7 +25,7 @@ std::vector<std::string> accessNotice(bool smartctlMissing, const std::vector<st
           platform::localized("Main", "NoPrivileges2", "Install Tarvel with: sudo cmake --install build")};
 }
 
-TrayDriveSource::TrayDriveSource(NamingProfile naming, NoticeHandler showNotice) : showNotice_(std::move(showNotice)) {
+TrayDriveSource::TrayDriveSource(discovery::NamingProfile naming, NoticeHandler showNotice) : showNotice_(std::move(showNotice)) {
   scanner().setNamingProfile(std::move(naming));
   scanner().setUpdateHooks({nullptr, [this](const KRSMARTDrive& drive) {
                               if (drive.smartSupported()) return;

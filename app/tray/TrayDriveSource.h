@@ -13,13 +13,13 @@
 
 namespace tray {
 
-class TrayDriveSource : public ScannerDriveSource<KRSMARTScanner> {
+class TrayDriveSource : public monitor::ScannerDriveSource<KRSMARTScanner> {
  public:
   using NoticeHandler = std::function<void(std::vector<std::string> lines)>;
   // `showNotice` gets the lines for the top of the menu after every scan
   // and update (none when all is well), before the controller shows the
   // menu again.
-  TrayDriveSource(NamingProfile naming, NoticeHandler showNotice);
+  TrayDriveSource(discovery::NamingProfile naming, NoticeHandler showNotice);
 
   bool scanForDrives() override;
   void updateDrives() override;

@@ -52,10 +52,10 @@ QString menuItemLabel(const std::string& title, int indentationLevel) {
 namespace {
 
 // Items of one menu; `notice` only at the top level.
-void addItems(const Menu& model, QMenu& target, std::vector<std::unique_ptr<QMenu>>& submenus, ResourceImages& images,
+void addItems(const monitor::Menu& model, QMenu& target, std::vector<std::unique_ptr<QMenu>>& submenus, ResourceImages& images,
               const ActionHandler& perform) {
   for (int i = 0; i < model.numberOfItems(); ++i) {
-    const MenuItem& item = model.itemAtIndex(i);
+    const monitor::MenuItem& item = model.itemAtIndex(i);
     if (item.isSeparatorItem()) {
       target.addSeparator();
       continue;
@@ -73,8 +73,8 @@ void addItems(const Menu& model, QMenu& target, std::vector<std::unique_ptr<QMen
     if (item.image()) action->setIcon(images.icon(item.image()->resourceName, item.image()->size));
     if (item.keyEquivalent().size() == 1)
       action->setShortcut(QKeySequence(QStringLiteral("Ctrl+") + QString::fromStdString(item.keyEquivalent()).toUpper()));
-    if (item.action() != MenuAction::None && perform) {
-      const MenuAction chosen = item.action();
+    if (item.action() != monitor::MenuAction::None && perform) {
+      const monitor::MenuAction chosen = item.action();
       // Queued: the action may rebuild this very menu, which must not
       // happen while the menu is still delivering the click.
       QObject::connect(action, &QAction::triggered, action, [perform, chosen] {
@@ -91,7 +91,7 @@ void addItems(const Menu& model, QMenu& target, std::vector<std::unique_ptr<QMen
 
 }  // namespace
 
-void mirrorMenu(const Menu& model, const std::vector<std::string>& notice, QMenu& target,
+void mirrorMenu(const monitor::Menu& model, const std::vector<std::string>& notice, QMenu& target,
                 std::vector<std::unique_ptr<QMenu>>& submenus, ResourceImages& images, const ActionHandler& perform) {
   target.clear();
   submenus.clear();
@@ -119,7 +119,7 @@ void TrayStatusItem::setImage(const std::string& resourceName, int size) {
   if (!tray_.isVisible() && !tray_.icon().isNull()) tray_.show();
 }
 
-void TrayStatusItem::setMenu(const Menu& menu) {
+void TrayStatusItem::setMenu(const monitor::Menu& menu) {
   model_ = &menu;
   refresh();
 }

@@ -43,7 +43,7 @@ class ResourceImages {
 // spaces, as QMenu and dbusmenu have no indentation of their own.
 QString menuItemLabel(const std::string& title, int indentationLevel);
 
-using ActionHandler = std::function<void(MenuAction)>;
+using ActionHandler = std::function<void(monitor::MenuAction)>;
 
 // Replaces every item of `target` with the items of `model`, its submenus
 // held (and the old ones freed) in `submenus`: `notice` lines first, disabled, then titles,
@@ -52,18 +52,18 @@ using ActionHandler = std::function<void(MenuAction)>;
 // action calls `perform` from the event loop afterwards, never from inside
 // the click, so the menu may be rebuilt by what the action does; while an
 // alert is open, only after it has closed (see runWhenNoAlert).
-void mirrorMenu(const Menu& model, const std::vector<std::string>& notice, QMenu& target,
+void mirrorMenu(const monitor::Menu& model, const std::vector<std::string>& notice, QMenu& target,
                 std::vector<std::unique_ptr<QMenu>>& submenus, ResourceImages& images, const ActionHandler& perform);
 
 class MenuIconStyle;
 
-class TrayStatusItem : public StatusItemView {
+class TrayStatusItem : public monitor::StatusItemView {
  public:
   TrayStatusItem(ResourceImages& images, ActionHandler perform);
   ~TrayStatusItem() override;
 
   void setImage(const std::string& resourceName, int size) override;
-  void setMenu(const Menu& menu) override;
+  void setMenu(const monitor::Menu& menu) override;
   void menuDidChange() override;
   void setToolTip(const std::string& text) override;
   // Panels draw their own pressed state; nothing to do.
@@ -81,7 +81,7 @@ class TrayStatusItem : public StatusItemView {
  private:
   ResourceImages& images_;
   ActionHandler perform_;
-  const Menu* model_ = nullptr;
+  const monitor::Menu* model_ = nullptr;
   std::vector<std::string> notice_;
   // Draws the menu's images at the model's size; declared before the
   // menu, which uses it.

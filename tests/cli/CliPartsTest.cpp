@@ -8,6 +8,7 @@
 #include "tests/support/TestPlatform.h"
 
 using namespace cli;
+using monitor::driveTitle;
 using testing_support::ScratchDir;
 
 TEST(CliOptions, ReadsWhatToCheckAndHow) {

@@ -48,7 +48,7 @@ TEST(DistributedNotifications, ObserversGetPostsFromTheNotifyCommandAndOtherProc
       center->addObserver("TRQuit", [&](const std::string& n, const std::string& o) { quits.emplace_back(n, o); });
 
   std::ostringstream out, err;
-  ASSERT_EQ(runNotifyCommand({"TRPrefsChanged", "from the command"}, out, err), 0) << err.str();
+  ASSERT_EQ(cli::runNotifyCommand({"TRPrefsChanged", "from the command"}, out, err), 0) << err.str();
   ASSERT_TRUE(spinUntil([&] { return !prefs.empty(); }));
   EXPECT_EQ(prefs[0], (std::pair<std::string, std::string>{"TRPrefsChanged", "from the command"}));
 
@@ -74,9 +74,9 @@ TEST(DistributedNotifications, ObserversGetPostsFromTheNotifyCommandAndOtherProc
 
 TEST(DistributedNotifications, NotifyCommandUsage) {
   std::ostringstream out, err;
-  EXPECT_EQ(runNotifyCommand({}, out, err), 2);
+  EXPECT_EQ(cli::runNotifyCommand({}, out, err), 2);
   EXPECT_NE(err.str().find("usage: tarvel notify NAME [OBJECT]"), std::string::npos);
-  EXPECT_EQ(runNotifyCommand({"A", "B", "C"}, out, err), 2);
+  EXPECT_EQ(cli::runNotifyCommand({"A", "B", "C"}, out, err), 2);
 }
 
 TEST(DistributedNotifications, NotifyCommandWithoutSessionBusSaysSo) {
@@ -87,7 +87,7 @@ TEST(DistributedNotifications, NotifyCommandWithoutSessionBusSaysSo) {
   if (child == 0) {
     setenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/bus", 1);
     std::ostringstream out, err;
-    int status = runNotifyCommand({"TRQuit"}, out, err);
+    int status = cli::runNotifyCommand({"TRQuit"}, out, err);
     bool said = err.str().find("Could not post TRQuit: no D-Bus session bus") != std::string::npos;
     _exit(status == 1 && said ? 0 : 1);
   }

@@ -31,7 +31,7 @@ class DefaultsCommandTest : public ::testing::Test {
   };
   Result run(std::vector<std::string> args) {
     std::ostringstream out, err;
-    int status = runDefaultsCommand(args, out, err);
+    int status = cli::runDefaultsCommand(args, out, err);
     return {status, out.str(), err.str()};
   }
   std::optional<platform::PlistValue::Dict> stored(const std::string& domain) {

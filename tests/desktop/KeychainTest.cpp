@@ -86,7 +86,7 @@ class KeyringTest : public ::testing::Test {
   pid_t daemon_ = -1;
 };
 
-KeychainString S(const std::string& s) { return keychainString(s); }
+support::KeychainString S(const std::string& s) { return support::keychainString(s); }
 
 }  // namespace
 
@@ -139,7 +139,7 @@ TEST_F(KeyringTest, SettersWriteThroughUnlessGivenTheVeryStringHeld) {
 
 TEST_F(KeyringTest, InternetItemsSearchLow16BitsOfThePortAndRetryFtpAsFtpAccount) {
   auto added = EMInternetKeychainItem::addInternetKeychainItemForServer(S("ftp.example.org"), S("me"), S("pw"),
-                                                                        nullptr, 21, kProtocolFTPAccount);
+                                                                        nullptr, 21, support::kProtocolFTPAccount);
   ASSERT_TRUE(added);
   EXPECT_EQ(lookup({"server", "ftp.example.org", "account", "me", "port", "21", "protocol", "ftpa", "path", "",
                     "authtype", "dflt"}),
@@ -147,29 +147,29 @@ TEST_F(KeyringTest, InternetItemsSearchLow16BitsOfThePortAndRetryFtpAsFtpAccount
 
   // 65557 is 65536 + 21; 'ftp ' finds nothing and is retried as 'ftpa'.
   auto found = EMInternetKeychainItem::internetKeychainItemForServer(S("ftp.example.org"), S("me"), nullptr, 65557,
-                                                                     kProtocolFTP);
+                                                                     support::kProtocolFTP);
   ASSERT_TRUE(found);
   EXPECT_EQ(*found->password(), "pw");
   EXPECT_EQ(found->port(), 65557);
-  EXPECT_EQ(found->protocol(), kProtocolFTPAccount);
+  EXPECT_EQ(found->protocol(), support::kProtocolFTPAccount);
   EXPECT_EQ(found->path(), nullptr);
   EXPECT_TRUE(EMInternetKeychainItem::internetKeychainItemForServer(S("ftp.example.org"), S("me"), S(""), 21,
-                                                                    kProtocolFTPAccount));
+                                                                    support::kProtocolFTPAccount));
   EXPECT_FALSE(EMInternetKeychainItem::internetKeychainItemForServer(S("ftp.example.org"), S("me"), nullptr, 22,
-                                                                     kProtocolFTP));
+                                                                     support::kProtocolFTP));
   EXPECT_FALSE(EMInternetKeychainItem::internetKeychainItemForServer(S("ftp.example.org"), S("me"), S("/x"), 21,
-                                                                     kProtocolFTPAccount));
+                                                                     support::kProtocolFTPAccount));
 
   found->setPort(65557);  // equal: nothing
   found->setPort(70000);  // the entry keeps the low 32 bits
-  found->setProtocol(fourCharCode("smtp"));
+  found->setProtocol(support::fourCharCode("smtp"));
   found->setPath(S("/inbox"));
   found->setServer(S("mail.example.org"));
   EXPECT_EQ(lookup({"server", "mail.example.org", "account", "me", "port", "70000", "protocol", "smtp", "path",
                     "/inbox"}),
             "pw");
-  EXPECT_EQ(fourCharText(kProtocolFTP), "ftp ");
-  EXPECT_EQ(fourCharText(0), "0x00000000");
+  EXPECT_EQ(support::fourCharText(support::kProtocolFTP), "ftp ");
+  EXPECT_EQ(support::fourCharText(0), "0x00000000");
 }
 
 TEST_F(KeyringTest, LockingTheDefaultCollectionHidesItsSecrets) {

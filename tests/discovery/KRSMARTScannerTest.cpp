@@ -70,7 +70,7 @@ class ScannerTest : public PlatformTest {
  protected:
   // ls and df programs that print prepared listings; ls answers "/dev"
   // with `devices` and "-la /Volumes" with `volumes`.
-  NamingProfile listings(NamingProfile p, const std::string& devices, const std::string& mounts,
+  discovery::NamingProfile listings(discovery::NamingProfile p, const std::string& devices, const std::string& mounts,
                          const std::string& volumes = "") {
     auto dir = scratch.path() / "listings";
     scratch.write("listings/devices", devices);
@@ -99,28 +99,28 @@ class ScannerTest : public PlatformTest {
 TEST_F(ScannerTest, BuildsDrivesFromListings) {
   struct Case {
     const char* name;
-    NamingProfile profile;
+    discovery::NamingProfile profile;
     const char *devices, *mounts, *volumes;
     std::vector<std::string> drives;
   };
   const Case cases[] = {
       {"macOS",
-       macOSNaming(),
+       discovery::macOSNaming(),
        kMacDevices,
        kMacMounts,
        kMacVolumesWithTime,
        {"/dev/disk0: Macintosh HD | Macintosh HD", "/dev/disk1: Backup Disk", "/dev/disk12:",
         "/dev/disk123: Big | Other", "/dev/disk1000s1: Huge"}},
       {"macOS, root link dated with a year",
-       macOSNaming(),
+       discovery::macOSNaming(),
        "disk0\n",
        "/dev/disk0s2 976490576 409654344 566324232 42% 1 1 42% /\n",
        kMacVolumesWithYear,
        {"/dev/disk0: unknown"}},
-      {"macOS, no root link", macOSNaming(), "disk0\n", "/dev/disk0s2 9 4 5 42% 1 1 42% /\n", "", {"/dev/disk0: unknown"}},
-      {"macOS, no disk mounted", macOSNaming(), "disk0\ndisk1\n", "Filesystem 512-blocks\n", "", {"/dev/disk0:", "/dev/disk1:"}},
+      {"macOS, no root link", discovery::macOSNaming(), "disk0\n", "/dev/disk0s2 9 4 5 42% 1 1 42% /\n", "", {"/dev/disk0: unknown"}},
+      {"macOS, no disk mounted", discovery::macOSNaming(), "disk0\ndisk1\n", "Filesystem 512-blocks\n", "", {"/dev/disk0:", "/dev/disk1:"}},
       {"Linux",
-       linuxNaming(),
+       discovery::linuxNaming(),
        kLinuxDevices,
        kLinuxMounts,
        "",
@@ -138,7 +138,7 @@ TEST_F(ScannerTest, BuildsDrivesFromListings) {
 
 TEST_F(ScannerTest, ScanningAgainRebuildsTheSameListObject) {
   KRSMARTScanner scanner;
-  scanner.setNamingProfile(listings(macOSNaming(), kMacDevices, kMacMounts, kMacVolumesWithTime));
+  scanner.setNamingProfile(listings(discovery::macOSNaming(), kMacDevices, kMacMounts, kMacVolumesWithTime));
   std::vector<KRSMARTDrive>& list = scanner.getDrives();
   ASSERT_TRUE(scanner.scanForDrives());
   auto first = summary(list);
@@ -149,7 +149,7 @@ TEST_F(ScannerTest, ScanningAgainRebuildsTheSameListObject) {
 
 TEST_F(ScannerTest, CommandLineDrivesRunTheSmartctlBesideTheProgram) {
   auto cli = KRSMARTScanner::initForCommandLine();
-  cli.setNamingProfile(listings(macOSNaming(), "disk0\n", kNoMounts));
+  cli.setNamingProfile(listings(discovery::macOSNaming(), "disk0\n", kNoMounts));
   ASSERT_TRUE(cli.scanForDrives());
   ASSERT_EQ(cli.getDrives().size(), 1u);
   EXPECT_EQ(cli.getDrives()[0].getsmartctlPath(), platform::bundle().executableFolder + "/smartctl");
@@ -167,7 +167,7 @@ TEST_F(ScannerTest, FileModeHoldsOneReplayedDrive) {
 
 TEST_F(ScannerTest, DebugMessagesFollowThePreferenceAtEachScan) {
   KRSMARTScanner scanner;
-  scanner.setNamingProfile(listings(macOSNaming(), "disk0\n", "/dev/disk0s2 9 4 5 42% 1 1 42% /\n", kMacVolumesWithTime));
+  scanner.setNamingProfile(listings(discovery::macOSNaming(), "disk0\n", "/dev/disk0s2 9 4 5 42% 1 1 42% /\n", kMacVolumesWithTime));
   scanner.scanForDrives();
   EXPECT_FALSE(mem.log->contains("Parsing drives."));
   mem.platform.preferences->setBool("OutputDebugMessages", true);
@@ -202,7 +202,7 @@ TEST_F(ScannerTest, ListingFailures) {
     mem.log->clear();
     mem.alerts->shown.clear();
     auto scanner = c.commandLine ? KRSMARTScanner::initForCommandLine() : KRSMARTScanner();
-    NamingProfile p = listings(macOSNaming(), "disk0\ndisk1\n", "/dev/disk0s2 9 4 5 42% 1 1 42% /Volumes/A\n");
+    discovery::NamingProfile p = listings(discovery::macOSNaming(), "disk0\ndisk1\n", "/dev/disk0s2 9 4 5 42% 1 1 42% /Volumes/A\n");
     std::string& failing = c.lsFails ? p.lsPath : p.dfPath;
     failing = c.body.empty() ? (scratch.path() / "missing").string() : program("failing", c.body);
     scanner.setNamingProfile(p);
@@ -240,7 +240,7 @@ TEST_F(ScannerTest, RootListingFailuresNameTheVolumeUnknown) {
     mem.log->clear();
     mem.alerts->shown.clear();
     auto scanner = c.commandLine ? KRSMARTScanner::initForCommandLine() : KRSMARTScanner();
-    NamingProfile p = listings(macOSNaming(), "disk0\n", "/dev/disk0s2 9 4 5 42% 1 1 42% /\n");
+    discovery::NamingProfile p = listings(discovery::macOSNaming(), "disk0\n", "/dev/disk0s2 9 4 5 42% 1 1 42% /\n");
     std::string ls = p.lsPath;
     // The device listing works; the /Volumes listing is killed, or the
     // program is gone by then (df removes it).
@@ -288,7 +288,7 @@ TEST_F(ScannerTest, UpdateDropsUnsupportedDrivesUnlessAskedToShowThem) {
   for (bool show : {false, true}) {
     mem.platform.preferences->setBool("ShowUnsupportedDrives", show);
     KRSMARTScanner scanner;
-    scanner.setNamingProfile(listings(macOSNaming(), "disk0\ndisk1\ndisk2\n", kNoMounts));
+    scanner.setNamingProfile(listings(discovery::macOSNaming(), "disk0\ndisk1\ndisk2\n", kNoMounts));
     ASSERT_TRUE(scanner.scanForDrives());
     for (auto& d : scanner.getDrives()) d.setBundlePath(fake.bundlePath());
     std::vector<std::string> seen;
@@ -331,7 +331,7 @@ TEST_F(ScannerTest, DriveRunningASelfTestIsLeftAloneWhenCommandsWouldAbortIt) {
   fake.answer({"-c", "/dev/disk0"}, capabilities);
   answerAll(fake, "/dev/disk1", passed());
   KRSMARTScanner scanner;
-  scanner.setNamingProfile(listings(macOSNaming(), "disk0\ndisk1\n", kNoMounts));
+  scanner.setNamingProfile(listings(discovery::macOSNaming(), "disk0\ndisk1\n", kNoMounts));
   ASSERT_TRUE(scanner.scanForDrives());
   for (auto& d : scanner.getDrives()) d.setBundlePath(fake.bundlePath());
   scanner.updateDrives();

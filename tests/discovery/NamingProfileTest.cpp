@@ -22,7 +22,7 @@ struct VolumeCase {
 }  // namespace
 
 TEST(MacNaming, WholeDisks) {
-  const NamingProfile mac = macOSNaming();
+  const discovery::NamingProfile mac = discovery::macOSNaming();
   const NameCase cases[] = {
       {"disk0", true},    {"disk1", true},      {"disk12", true},  {"disk123", false}, {"disk0s1", false},
       {"disk12s3", false}, {"rdisk0", false},   {"rdisk12", false}, {"disk", false},   {"", false},
@@ -32,7 +32,7 @@ TEST(MacNaming, WholeDisks) {
 }
 
 TEST(MacNaming, DeviceStems) {
-  const NamingProfile mac = macOSNaming();
+  const discovery::NamingProfile mac = discovery::macOSNaming();
   const StemCase cases[] = {
       {"/dev/disk0s2    976490576 409654344 566324232    42%  /", "/dev/disk0"},
       {"/dev/disk12s3   100 10 90 10% /Volumes/Twelve", "/dev/disk12"},
@@ -51,7 +51,7 @@ TEST(MacNaming, DeviceStems) {
 }
 
 TEST(MacNaming, VolumeNames) {
-  const NamingProfile mac = macOSNaming();
+  const discovery::NamingProfile mac = discovery::macOSNaming();
   const VolumeCase cases[] = {
       {"/dev/disk1s2 100 10 90 10% /Volumes/Backup Disk", "Backup Disk"},
       {"/dev/disk1s2 100 10 90 10% /Volumes/A/Volumes/B", "A/Volumes/B"},
@@ -62,7 +62,7 @@ TEST(MacNaming, VolumeNames) {
 }
 
 TEST(LinuxNaming, WholeDisks) {
-  const NamingProfile gnu = linuxNaming();
+  const discovery::NamingProfile gnu = discovery::linuxNaming();
   const NameCase cases[] = {
       {"sda", true},        {"sdb", true},        {"sdaa", true},       {"vda", true},
       {"hda", true},        {"xvda", true},       {"nvme0n1", true},    {"nvme12n3", true},
@@ -77,7 +77,7 @@ TEST(LinuxNaming, WholeDisks) {
 }
 
 TEST(LinuxNaming, DeviceStems) {
-  const NamingProfile gnu = linuxNaming();
+  const discovery::NamingProfile gnu = discovery::linuxNaming();
   const StemCase cases[] = {
       {"/dev/sda1        960302804 10000000 901448228   2% /", "/dev/sda"},
       {"/dev/sdab12      1 1 1 1% /x", "/dev/sdab"},
@@ -105,7 +105,7 @@ TEST(LinuxNaming, DeviceStems) {
 }
 
 TEST(LinuxNaming, VolumeNames) {
-  const NamingProfile gnu = linuxNaming();
+  const discovery::NamingProfile gnu = discovery::linuxNaming();
   const VolumeCase cases[] = {
       {"/dev/sda1 100 10 90 10% /", "/"},
       {"/dev/sda2 100 10 90 10% /boot/efi", "/boot/efi"},

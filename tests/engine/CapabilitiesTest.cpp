@@ -26,9 +26,12 @@ TEST_F(Capabilities, CapabilityBits) {
   using Get = bool (KRSMARTDrive::*)() const;
   // Each accessor against the single bit it reads.
   const std::pair<Get, int> dataBits[] = {
-      {&KRSMARTDrive::driveSMARTExecuteOfflineImmediate, 0}, {&KRSMARTDrive::driveAutoOfflineDataCollection, 1},
-      {&KRSMARTDrive::driveAbortOfflineCollection, 2},       {&KRSMARTDrive::driveOfflineSurfaceScan, 3},
-      {&KRSMARTDrive::driveSelfTest, 4},                     {&KRSMARTDrive::driveConveyanceSelfTest, 5},
+      {&KRSMARTDrive::driveSMARTExecuteOfflineImmediate, 0},
+      {&KRSMARTDrive::driveAutoOfflineDataCollection, 1},
+      {&KRSMARTDrive::driveAbortOfflineCollection, 2},
+      {&KRSMARTDrive::driveOfflineSurfaceScan, 3},
+      {&KRSMARTDrive::driveSelfTest, 4},
+      {&KRSMARTDrive::driveConveyanceSelfTest, 5},
       {&KRSMARTDrive::driveSelectiveSelfTest, 6},
   };
   for (const auto& [get, bit] : dataBits) {

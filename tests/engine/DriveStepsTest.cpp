@@ -24,17 +24,31 @@ TEST_F(DriveSteps, NothingBackKeepsWhatTheStepHadRead) {
     const char* message;
     std::function<bool(const KRSMARTDrive&)> kept;
   } cases[] = {
-      {{"-i", "/dev/sda"}, testing_support::kIdentity, &KRSMARTDrive::parseInfo, "Error parsing information.",
+      {{"-i", "/dev/sda"},
+       testing_support::kIdentity,
+       &KRSMARTDrive::parseInfo,
+       "Error parsing information.",
        [](const KRSMARTDrive& d) { return d.driveModel() == "WDC WD5000AAKX-00ERMA0"; }},
-      {{"-c", "/dev/sda"}, testing_support::capabilities("0x82", " 249"), &KRSMARTDrive::parseCapabilities,
+      {{"-c", "/dev/sda"},
+       testing_support::capabilities("0x82", " 249"),
+       &KRSMARTDrive::parseCapabilities,
        "Error parsing capabilities.",
        [](const KRSMARTDrive& d) { return d.driveSelfTestStatus() == 249 && d.driveTestInProgress(); }},
-      {{"-A", "/dev/sda"}, samples::kSeagateAttributes, &KRSMARTDrive::parseAttributes, "Error parsing attributes.",
+      {{"-A", "/dev/sda"},
+       samples::kSeagateAttributes,
+       &KRSMARTDrive::parseAttributes,
+       "Error parsing attributes.",
        [](const KRSMARTDrive& d) { return d.driveAttributeCount() == 24 && d.drivePowerOnHours() == 21532; }},
-      {{"-l", "error", "/dev/sda"}, samples::kCableErrorsLog, &KRSMARTDrive::parseErrorLog, "Error parsing error log.",
+      {{"-l", "error", "/dev/sda"},
+       samples::kCableErrorsLog,
+       &KRSMARTDrive::parseErrorLog,
+       "Error parsing error log.",
        [](const KRSMARTDrive& d) { return d.driveErrorLogEntries().size() == 2; }},
-      {{"-l", "selftest", "/dev/sda"}, samples::kCleanSelfTestLog, &KRSMARTDrive::parseSelftestLog,
-       "Error parsing self test log.", [](const KRSMARTDrive& d) { return d.driveTestsCount() == 3; }},
+      {{"-l", "selftest", "/dev/sda"},
+       samples::kCleanSelfTestLog,
+       &KRSMARTDrive::parseSelftestLog,
+       "Error parsing self test log.",
+       [](const KRSMARTDrive& d) { return d.driveTestsCount() == 3; }},
   };
   for (const auto& c : cases) {
     answer(c.args, c.body);
@@ -93,11 +107,16 @@ TEST_F(DriveSteps, DisabledSmartIsSwitchedOnOncePerLine) {
     size_t enableRuns;
     std::vector<const char*> logged;
   } cases[] = {
-      {"after the ATA line", "ATA Version is:   ACS-2\nSMART support is: Disabled\n",
-       "=== START OF ENABLE/DISABLE COMMANDS SECTION ===\nSMART Enabled.\n", 1,
+      {"after the ATA line",
+       "ATA Version is:   ACS-2\nSMART support is: Disabled\n",
+       "=== START OF ENABLE/DISABLE COMMANDS SECTION ===\nSMART Enabled.\n",
+       1,
        {"SMART Disabled. Reenabling...", "SMART Reenabled."}},
       {"two lines", "ATA Version is:   8\nSMART support is: Disabled\nOffline: Disabled\n", "SMART Enabled.\n", 2, {}},
-      {"refused", "ATA Version is:   8\nSMART support is: Disabled\n", "SMART Enable failed: no\n", 1,
+      {"refused",
+       "ATA Version is:   8\nSMART support is: Disabled\n",
+       "SMART Enable failed: no\n",
+       1,
        {"SMART cannot be reenabled."}},
       {"no answer", "ATA Version is:   8\nSMART support is: Disabled\n", "", 1, {"SMART cannot be reenabled."}},
   };

@@ -198,7 +198,7 @@ TEST_F(Replay, SelfTestCommands) {
   KRSMARTDrive d = replayed("healthy-hdd");
   d.parseCapabilities();
   d.setLocation(trace("healthy-hdd", "short"));
-  EXPECT_EQ(d.runSelfTest(kArgShortTest), 1u);
+  EXPECT_EQ(d.runSelfTest(KRSMARTDrive::kArgShortTest), 1u);
   auto& prefs = *mem.platform.preferences;
   EXPECT_EQ(prefs.integerForKey(d.driveLocation().value() + "_TestRunTime"), 2);
   EXPECT_EQ(prefs.integerForKey(d.driveLocation().value() + "_TestType"), 8);
@@ -208,11 +208,11 @@ TEST_F(Replay, SelfTestCommands) {
 
   KRSMARTDrive busy = replayed("selftest-in-progress");
   busy.setLocation(trace("selftest-in-progress", "long"));
-  EXPECT_EQ(busy.runSelfTest(kArgExtendedTest), 3u);
+  EXPECT_EQ(busy.runSelfTest(KRSMARTDrive::kArgExtendedTest), 3u);
 
   KRSMARTDrive refusing = replayed("selftest-rejected");
   refusing.setLocation(trace("selftest-rejected", "short"));
-  EXPECT_EQ(refusing.runSelfTest(kArgShortTest), 2u);
+  EXPECT_EQ(refusing.runSelfTest(KRSMARTDrive::kArgShortTest), 2u);
   EXPECT_FALSE(prefs.objectForKey(refusing.driveLocation().value() + "_TestType"));
 }
 

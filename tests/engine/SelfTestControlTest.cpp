@@ -49,7 +49,7 @@ TEST_F(SelfTest, ShortTestBegunOnADriveThatAbortsCollection) {
   readCapabilities("0x5f");
   answer(kShort, kBegun);
   double before = nowSeconds();
-  EXPECT_EQ(drive.runSelfTest(kArgShortTest), 1u);
+  EXPECT_EQ(drive.runSelfTest(KRSMARTDrive::kArgShortTest), 1u);
   double after = nowSeconds();
   auto end = prefs().dateForKey("/dev/sda_TestEndTime");
   ASSERT_TRUE(end);
@@ -66,7 +66,7 @@ TEST_F(SelfTest, ExtendedTestOnADriveThatSuspendsCollection) {
   readCapabilities("0x7b");
   answer(kLong, kBegun);
   double before = nowSeconds();
-  EXPECT_EQ(drive.runSelfTest(kArgExtendedTest), 1u);
+  EXPECT_EQ(drive.runSelfTest(KRSMARTDrive::kArgExtendedTest), 1u);
   EXPECT_GE(prefs().dateForKey("/dev/sda_TestEndTime")->secondsSince1970, before + 76 * 60);
   EXPECT_EQ(prefs().integerForKey("/dev/sda_TestRunTime"), 76);
   EXPECT_EQ(prefs().integerForKey("/dev/sda_TestType"), 9);
@@ -89,7 +89,7 @@ TEST_F(SelfTest, AnswersThatStoreNothing) {
   for (const auto& c : cases) {
     if (c.answer.empty()) fake.answer(kShort, "\xff\n");
     else answer(kShort, c.answer);
-    EXPECT_EQ(drive.runSelfTest(kArgShortTest), c.result) << c.name;
+    EXPECT_EQ(drive.runSelfTest(KRSMARTDrive::kArgShortTest), c.result) << c.name;
     EXPECT_FALSE(prefs().objectForKey("/dev/sda_TestEndTime")) << c.name;
     EXPECT_FALSE(prefs().objectForKey("/dev/sda_TestType")) << c.name;
     EXPECT_FALSE(prefs().objectForKey("TestsInProgress")) << c.name;
@@ -98,14 +98,14 @@ TEST_F(SelfTest, AnswersThatStoreNothing) {
 
 TEST_F(SelfTest, BegunWinsOverFailedOnTheSameLine) {
   answer(kShort, "=== START ===\nTesting has begun, although an earlier one failed.\n");
-  EXPECT_EQ(drive.runSelfTest(kArgShortTest), 1u);
+  EXPECT_EQ(drive.runSelfTest(KRSMARTDrive::kArgShortTest), 1u);
   EXPECT_EQ(prefs().integerForKey("/dev/sda_TestType"), 8);
 }
 
 TEST_F(SelfTest, StopAbortsAndCountsDown) {
   readCapabilities("0x5f");
   answer(kShort, kBegun);
-  drive.runSelfTest(kArgShortTest);
+  drive.runSelfTest(KRSMARTDrive::kArgShortTest);
   answer(kAbort, kAborted);
   EXPECT_TRUE(drive.stopSelfTest());
   EXPECT_FALSE(prefs().objectForKey("/dev/sda_TestEndTime"));
@@ -125,6 +125,6 @@ TEST_F(SelfTest, VeryPermissiveDriveStartsNoTest) {
   drive.parseHealth();
   ASSERT_TRUE(drive.getRunVeryPermissive());
   fake.answer({"-V"}, testing_support::banner() + "smartmontools release 7.3\n");
-  EXPECT_EQ(drive.runSelfTest(kArgShortTest), 2u);
+  EXPECT_EQ(drive.runSelfTest(KRSMARTDrive::kArgShortTest), 2u);
   EXPECT_EQ(fake.calls().back(), "-V");
 }

@@ -28,7 +28,7 @@ class Gateway : public DriveTest {
   void leaveVeryPermissiveOn() {
     answer(kHealthArgs, "SMART support is: Ambiguous - ATA IDENTIFY DEVICE words 82-83 don't show if SMART supported.\n");
     fake.answer(kPermissiveHealthArgs, "one line\n");
-    run(kArgHealth);
+    run(KRSMARTDrive::kArgHealth);
     ASSERT_TRUE(drive.getRunVeryPermissive());
   }
 };
@@ -78,7 +78,7 @@ TEST_F(Gateway, ReplayedDriveUsesDashAndFeedsTheFileOnStdin) {
   replay.setBundlePath((scratch.path() / "Echo.app").string());
   replay.setDriveAsFile(true);
   replay.setLocation(trace.string());
-  replay.setArgumentCode(kArgErrorLog);
+  replay.setArgumentCode(KRSMARTDrive::kArgErrorLog);
   auto lines = replay.runSMARTbinary(false);
   ASSERT_TRUE(lines);
   EXPECT_EQ(logs::OutputLines(lines->begin() + 2, lines->end()),
@@ -88,7 +88,7 @@ TEST_F(Gateway, ReplayedDriveUsesDashAndFeedsTheFileOnStdin) {
   KRSMARTDrive real;
   real.setBundlePath((scratch.path() / "Echo.app").string());
   real.setLocation("/dev/odd name");
-  real.setArgumentCode(kArgHealth);
+  real.setArgumentCode(KRSMARTDrive::kArgHealth);
   lines = real.runSMARTbinary(false);
   ASSERT_TRUE(lines);
   EXPECT_EQ(logs::OutputLines(lines->begin() + 2, lines->end()), (logs::OutputLines{"ARG[-H]", "ARG[/dev/odd name]", "STDIN[]"}));
@@ -119,7 +119,7 @@ TEST_F(Gateway, JudgesFailuresInTheText) {
     d.setLocation("/dev/sda");
     d.setBundlePath(fake.bundlePath());
     fake.answer(kHealthArgs, c.answer);
-    d.setArgumentCode(kArgHealth);
+    d.setArgumentCode(KRSMARTDrive::kArgHealth);
     auto lines = d.runSMARTbinary(false);
     EXPECT_EQ(lines.has_value(), c.returned) << c.name;
     EXPECT_EQ(d.smartSupported(), c.returned) << c.name;
@@ -130,9 +130,9 @@ TEST_F(Gateway, JudgesFailuresInTheText) {
 TEST_F(Gateway, RunnerReturningNothingLogsTheErrorCode) {
   fake.answer(kHealthArgs, "\xff\xfe not text\n");
   answer({"-i", "/dev/sda"}, "x: y\n");
-  run(kArgIdentity);
+  run(KRSMARTDrive::kArgIdentity);
   ASSERT_TRUE(drive.smartSupported());
-  EXPECT_FALSE(run(kArgHealth));
+  EXPECT_FALSE(run(KRSMARTDrive::kArgHealth));
   EXPECT_FALSE(drive.smartSupported());
   EXPECT_TRUE(mem.log->contains("smartctl returned error code: 0"));
   EXPECT_FALSE(drive.getLastSMARTErrorMessage());
@@ -140,9 +140,9 @@ TEST_F(Gateway, RunnerReturningNothingLogsTheErrorCode) {
 
 TEST_F(Gateway, SuccessKeepsTheLastErrorText) {
   answer(kHealthArgs, "Smartctl open device: /dev/sda failed: busy\n");
-  run(kArgHealth);
+  run(KRSMARTDrive::kArgHealth);
   answer(kHealthArgs, "fine\nresult: PASSED\n");
-  ASSERT_TRUE(run(kArgHealth));
+  ASSERT_TRUE(run(KRSMARTDrive::kArgHealth));
   EXPECT_TRUE(drive.smartSupported());
   EXPECT_EQ(drive.getLastSMARTErrorMessage(), "Smartctl open device: /dev/sda failed: busy");
 }
@@ -151,7 +151,7 @@ TEST_F(Gateway, AmbiguousSupportRetriesOnceVeryPermissive) {
   answer(kHealthArgs, "SMART support is: Ambiguous - ATA IDENTIFY DEVICE words 82-83 don't show if SMART supported.\n");
   // The retry's own ambiguous line is accepted.
   answer(kPermissiveHealthArgs, "SMART support is: Ambiguous\nresult: PASSED\n");
-  auto lines = run(kArgHealth);
+  auto lines = run(KRSMARTDrive::kArgHealth);
   ASSERT_TRUE(lines);
   EXPECT_EQ(lines->back(), "result: PASSED");
   EXPECT_EQ(fake.calls(), (std::vector<std::string>{"-H /dev/sda", "-T verypermissive -H /dev/sda"}));
@@ -169,7 +169,7 @@ TEST_F(Gateway, FailedRetryKeepsVeryPermissiveOn) {
 
   // Every later call builds the permissive line; an open failure ends that.
   answer(kPermissiveHealthArgs, "Smartctl open device: /dev/sda failed: gone\n");
-  EXPECT_FALSE(run(kArgHealth));
+  EXPECT_FALSE(run(KRSMARTDrive::kArgHealth));
   EXPECT_FALSE(drive.getRunVeryPermissive());
   EXPECT_EQ(fake.calls().back(), "-T verypermissive -H /dev/sda");
 }
@@ -192,7 +192,7 @@ TEST_F(Gateway, SmartctlLocation) {
 TEST_F(Gateway, MissingSmartctlChangesNothing) {
   KRSMARTDrive d;
   d.setLocation("/dev/sda");
-  d.setArgumentCode(kArgHealth);
+  d.setArgumentCode(KRSMARTDrive::kArgHealth);
   EXPECT_FALSE(d.runSMARTbinary(false));
   EXPECT_TRUE(mem.log->contains("Could not locate smartctl binary. Please reinstall application."));
   EXPECT_TRUE(mem.alerts->shown.empty());
@@ -201,9 +201,9 @@ TEST_F(Gateway, MissingSmartctlChangesNothing) {
 
 TEST_F(Gateway, ChildThatCannotStartAlertsOnlyOutsideCommandLineMode) {
   answer(kHealthArgs, "fine\nresult: PASSED\n");
-  ASSERT_TRUE(run(kArgHealth));
+  ASSERT_TRUE(run(KRSMARTDrive::kArgHealth));
   drive.setBundlePath((scratch.path() / "Empty.app").string());
-  EXPECT_FALSE(run(kArgHealth));
+  EXPECT_FALSE(run(KRSMARTDrive::kArgHealth));
   EXPECT_TRUE(mem.log->contains("Exception occured in runSMARTBinary- LaunchException: "));
   ASSERT_EQ(mem.alerts->shown.size(), 1u);
   EXPECT_EQ(mem.alerts->shown[0].message, "An Error Occurred");
@@ -214,14 +214,14 @@ TEST_F(Gateway, ChildThatCannotStartAlertsOnlyOutsideCommandLineMode) {
   EXPECT_TRUE(drive.smartSupported());  // a run that did not start judges nothing
 
   KRSMARTDrive cli = KRSMARTDrive::initForCommandLine();  // no smartctl beside the test program
-  cli.setArgumentCode(kArgHealth);
+  cli.setArgumentCode(KRSMARTDrive::kArgHealth);
   EXPECT_FALSE(cli.runSMARTbinary(false));
   EXPECT_EQ(mem.alerts->shown.size(), 1u);
 }
 
 TEST_F(Gateway, OutputWithoutLineFeedIsAFailedRun) {
   fake.answer(kHealthArgs, "");
-  EXPECT_FALSE(run(kArgHealth));
+  EXPECT_FALSE(run(KRSMARTDrive::kArgHealth));
   EXPECT_TRUE(mem.log->contains("Exception occured in runSMARTBinary- RangeException: "));
   EXPECT_EQ(mem.alerts->shown.size(), 1u);
 }
@@ -258,7 +258,7 @@ TEST_F(Gateway, RawDataGoesToTheLogsFolder) {
   fake.answer({"-r", "ataioctl,2", "-a", "/dev/sda"}, "RAW\ntrace\n");
   drive.saveRawData();
   EXPECT_EQ(testing_support::readFile(mem.platform.bundle.logsFolder + "/sda.trdr"), "RAW\ntrace\n");
-  EXPECT_EQ(drive.getArgumentCode(), kArgRawData);
+  EXPECT_EQ(drive.getArgumentCode(), KRSMARTDrive::kArgRawData);
 
   // A missing logs folder is not reported; a missing smartctl is only logged.
   fs::remove_all(mem.platform.bundle.logsFolder);

@@ -2,6 +2,8 @@
 
 #include "monitor/MenuModel.h"
 
+using namespace monitor;
+
 namespace {
 
 TEST(MenuModel, InsertRemoveAndBounds) {

@@ -21,6 +21,8 @@
 
 namespace monitor_test {
 
+using namespace ::monitor;
+
 namespace fs = std::filesystem;
 using platform::PlistValue;
 

@@ -20,9 +20,15 @@ class DriveTest : public PlatformTest {
  protected:
   DriveTest() {
     mem.platform.preferences->registerDefaults({
-        {"IgnoreAttribute190", "YES"},  {"IgnoreAttribute196", "NO"},     {"RememberBadSectors", "NO"},
-        {"CustomBadSectorCount", "NO"}, {"CustomBadSectorCountValue", 0}, {"CustomErrorCount", "NO"},
-        {"CustomErrorCountValue", 50},  {"RememberErrorCount", "NO"},     {"FailedTestIsNew", "NO"},
+        {"IgnoreAttribute190", "YES"},
+        {"IgnoreAttribute196", "NO"},
+        {"RememberBadSectors", "NO"},
+        {"CustomBadSectorCount", "NO"},
+        {"CustomBadSectorCountValue", 0},
+        {"CustomErrorCount", "NO"},
+        {"CustomErrorCountValue", 50},
+        {"RememberErrorCount", "NO"},
+        {"FailedTestIsNew", "NO"},
         {"DisplayTempInFahrenheit", "NO"},
     });
     drive.setLocation("/dev/sda");
@@ -85,16 +91,22 @@ inline std::string capabilities(const std::string& offlineStatus = "0x82", const
                                 const std::string& dataCapabilities = "0x7b") {
   return "=== START OF READ SMART DATA SECTION ===\n"
          "General SMART Values:\n"
-         "Offline data collection status:  (" + offlineStatus + ")\tOffline data collection activity\n"
+         "Offline data collection status:  (" +
+         offlineStatus +
+         ")\tOffline data collection activity\n"
          "\t\t\t\t\twas completed without error.\n"
          "\t\t\t\t\tAuto Offline Data Collection: Enabled.\n"
-         "Self-test execution status:      (" + selfTestStatus + ")\tThe previous self-test routine completed\n"
+         "Self-test execution status:      (" +
+         selfTestStatus +
+         ")\tThe previous self-test routine completed\n"
          "\t\t\t\t\twithout error or no self-test has ever \n"
          "\t\t\t\t\tbeen run.\n"
          "Total time to complete Offline \n"
          "data collection: \t\t( 7380) seconds.\n"
          "Offline data collection\n"
-         "capabilities: \t\t\t (" + dataCapabilities + ") SMART execute Offline immediate.\n"
+         "capabilities: \t\t\t (" +
+         dataCapabilities +
+         ") SMART execute Offline immediate.\n"
          "\t\t\t\t\tAuto Offline data collection on/off support.\n"
          "\t\t\t\t\tSuspend Offline collection upon new\n"
          "\t\t\t\t\tcommand.\n"

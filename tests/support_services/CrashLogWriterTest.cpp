@@ -20,7 +20,7 @@ template <class F>
 pid_t crashChild(const std::string& folder, int expectedSignal, F crash) {
   pid_t pid = fork();
   if (pid == 0) {
-    installCrashLogWriter(folder, "crashy");
+    support::installCrashLogWriter(folder, "crashy");
     crash();
     _exit(0);
   }

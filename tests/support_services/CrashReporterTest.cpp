@@ -94,7 +94,7 @@ class CrashReporterTest : public PlatformTest {
   std::string crashOnce() {
     pid_t pid = fork();
     if (pid == 0) {
-      installCrashLogWriter(support::crashLogFolder(), "tarvel-menu-item");
+      support::installCrashLogWriter(support::crashLogFolder(), "tarvel-menu-item");
       raise(SIGSEGV);
       _exit(0);
     }
@@ -122,7 +122,7 @@ TEST_F(CrashReporterTest, FeedbackWindowShowsTheSystemInformation) {
   EXPECT_EQ(part<QPlainTextEdit>(w, "informationField")->toPlainText().toStdString(),
             "From " + support::longUserName() + " <tester@example.org>\n");
   EXPECT_TRUE(part<QPushButton>(w, "remindButton")->isHidden());
-  EXPECT_EQ(tabLabel(w, kCrashLogTabIdentifier), "System Information");
+  EXPECT_EQ(tabLabel(w, support::kCrashLogTabIdentifier), "System Information");
   EXPECT_EQ(part<QPlainTextEdit>(w, "crashLogField")->toPlainText().toStdString(),
             support::feedbackSystemInformation("Tarvel Menu Item", "1.0.0", support::thisMachineFacts(), "(null)"));
 
@@ -198,7 +198,7 @@ TEST_F(CrashReporterTest, CrashStaysPendingUntilAReportGetsThrough) {
   EXPECT_TRUE(message.contains("E-mail: tester@example.org\n"));
   EXPECT_FALSE(message.contains("%%"));
   EXPECT_FALSE(part<QPushButton>(w, "remindButton")->isHidden());
-  EXPECT_EQ(tabLabel(w, kCrashLogTabIdentifier), "Crash Log");
+  EXPECT_EQ(tabLabel(w, support::kCrashLogTabIdentifier), "Crash Log");
 
   // Nobody listening: the alert tells, the crash stays pending.
   reportTo(HttpTestServer::closedPortUrl("/report"));

@@ -12,7 +12,7 @@ using testing_support::ScratchDir;
 namespace {
 
 TEST(ModelNames, TableHoldsEveryEntryWithTwoDuplicatedKeys) {
-  const auto& entries = modelTableEntries();
+  const auto& entries = support::modelTableEntries();
   EXPECT_EQ(entries.size(), 172u);
   std::set<std::string> keys;
   std::multiset<std::string> all;
@@ -51,15 +51,15 @@ TEST(ModelNames, LookupRules) {
       {"MacBookAir5,1", "MacBook Air (11-inch, Mid 2012)"},
       {"MacBookAir5,2", "MacBook Air (13-inch, Mid 2012)"},
   };
-  for (const auto& [model, name] : cases) EXPECT_EQ(modelNameForIdentifier(model), name) << model;
+  for (const auto& [model, name] : cases) EXPECT_EQ(support::modelNameForIdentifier(model), name) << model;
 }
 
 TEST(ModelNames, EveryExactIdentifierFindsItsOwnName) {
   std::set<std::string> seen;
-  for (const auto& e : modelTableEntries()) {
+  for (const auto& e : support::modelTableEntries()) {
     std::string key = e.identifier;
     if (key.find(',') == std::string::npos || !seen.insert(key).second) continue;
-    EXPECT_EQ(modelNameForIdentifier(key), e.name) << key;
+    EXPECT_EQ(support::modelNameForIdentifier(key), e.name) << key;
   }
 }
 
@@ -68,7 +68,7 @@ class StagedMachine : public ::testing::Test {
   void put(const std::string& path, const std::string& text) { scratch.write(path.substr(1), text); }
   void drop(const std::string& path) { std::filesystem::remove(scratch.path() / path.substr(1)); }
   ScratchDir scratch;
-  SystemInformation info{scratch.path().string()};
+  support::SystemInformation info{scratch.path().string()};
 };
 
 TEST_F(StagedMachine, VersionFromOsRelease) {
@@ -87,7 +87,7 @@ TEST_F(StagedMachine, VersionFromOsRelease) {
   };
   for (const auto& c : cases) {
     put("/etc/os-release", c.osRelease);
-    SystemInformation fresh(scratch.path().string());
+    support::SystemInformation fresh(scratch.path().string());
     EXPECT_EQ(fresh.systemVersionString(), c.version) << c.osRelease;
     int32_t major = -1, minor = -1, bugFix = -1;
     fresh.systemVersionComponents(&major, &minor, &bugFix);
@@ -138,7 +138,7 @@ TEST_F(StagedMachine, ModelNameFromDmiProductName) {
   };
   for (const auto& [file, name] : cases) {
     put("/sys/class/dmi/id/product_name", file);
-    SystemInformation fresh(scratch.path().string());
+    support::SystemInformation fresh(scratch.path().string());
     EXPECT_EQ(fresh.machineModelName(), name) << file;
   }
 }

@@ -24,6 +24,7 @@
 #include "tests/tray/PanelHarness.h"
 
 namespace fs = std::filesystem;
+using namespace monitor;
 using tray::ResourceImages;
 using tray_test::spinUntil;
 
@@ -350,7 +351,7 @@ TEST_F(TrayAccessNotice, DrivesClosedToSmartctlAreNamedInTheMenuAndTheLog) {
   platform::install(mem.platform);
 
   std::vector<std::vector<std::string>> shown;
-  NamingProfile naming = linuxNaming();
+  discovery::NamingProfile naming = discovery::linuxNaming();
   naming.lsPath = (machine / "listings/ls").string();
   naming.dfPath = (machine / "listings/df").string();
   tray::TrayDriveSource source(naming, [&](std::vector<std::string> lines) { shown.push_back(lines); });

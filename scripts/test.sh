@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
-# Builds everything and runs every test: once normally, once under
-# AddressSanitizer and UBSan, then short fuzz runs of the parsers.
+# Checks that the layers include each other downward only, builds
+# everything and runs every test: once normally, once under AddressSanitizer
+# and UBSan, then short fuzz runs of the parsers.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh
+scripts/check-layers.py
 jobs=$(nproc)
 
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null

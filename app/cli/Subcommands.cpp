@@ -1,8 +1,8 @@
 #include "app/cli/Subcommands.h"
 
-#include "app/DefaultsCommand.h"
+#include "app/cli/DefaultsCommand.h"
 #ifdef TARVEL_HAVE_DBUS
-#include "app/NotifyCommand.h"
+#include "app/cli/NotifyCommand.h"
 #endif
 
 namespace cli {

@@ -14,7 +14,7 @@
 
 #include <sstream>
 
-#include "app/NotifyCommand.h"
+#include "app/cli/NotifyCommand.h"
 #include "platform/desktop/DBusDistributedCenter.h"
 #include "platform/desktop/DBusNotifier.h"
 #include "platform/memory/MemoryPlatform.h"

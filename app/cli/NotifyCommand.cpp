@@ -1,4 +1,4 @@
-#include "app/NotifyCommand.h"
+#include "app/cli/NotifyCommand.h"
 
 #include <QtCore/QCoreApplication>
 

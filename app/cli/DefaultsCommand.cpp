@@ -1,4 +1,4 @@
-#include "app/DefaultsCommand.h"
+#include "app/cli/DefaultsCommand.h"
 
 #include <cerrno>
 #include <cmath>

@@ -1,67 +1,40 @@
 // The built `tarvel` on simulated machines: prepared listings, and a
 // smartctl that replays fake-drive traces through the real smartctl.
-#include <sys/wait.h>
-
 #include <fstream>
 #include <sstream>
 
+#include "tests/support/SimulatedMachine.h"
 #include "tests/support/TestPlatform.h"
 
 namespace fs = std::filesystem;
-using testing_support::buildDir;
 using testing_support::readFile;
 using testing_support::ScratchDir;
-using testing_support::sourceDir;
+using Result = testing_support::ProcessResult;
 
 namespace {
-
-std::string quote(const std::string& s) {
-  std::string q = "'";
-  for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return q + "'";
-}
-
-struct Result {
-  int status = -1;
-  std::string out, err;
-};
 
 const char* kLinuxHeader = "Filesystem     1K-blocks      Used Available Use% Mounted on\n";
 
 class TarvelCommand : public ::testing::Test {
  protected:
-  fs::path fakedrive() const { return buildDir() / "tools/fakedrive/tarvel-fakedrive"; }
-  bool haveFakedrive() const { return fs::exists(fakedrive()); }
-
-  // A simulated machine (see tests/simulated-machine/make-machine.sh);
-  // `drives` holds lines "DEVICE DRIVE-DESCRIPTION" or "DEVICE !REASON".
   fs::path machine(const std::string& name, const std::string& devices, const std::string& mounts,
                    const std::string& drives) {
-    fs::path description = scratch.path() / (name + "-description");
-    scratch.write(name + "-description/devices", devices);
-    scratch.write(name + "-description/mounts", mounts);
-    scratch.write(name + "-description/drives", drives);
-    fs::path bundle = scratch.path() / (name + ".app");
-    std::string command = quote((sourceDir() / "tests/simulated-machine/make-machine.sh").string()) + " " +
-                          quote(description.string()) + " " + quote(bundle.string()) + " " +
-                          quote((buildDir() / "Tarvel Menu Item.app/Contents/MacOS/tarvel").string()) + " " +
-                          quote(haveFakedrive() ? fakedrive().string() : "/bin/false");
-    EXPECT_EQ(std::system(command.c_str()), 0) << command;
-    return bundle;
+    return testing_support::makeMachine(scratch.path(), name, devices, mounts, drives);
   }
 
   // Runs the machine's tarvel on its own listings, with a scratch home.
   Result tarvel(const fs::path& bundle, const std::vector<std::string>& args, bool scan = true) {
-    fs::path home = scratch.path() / "home";
-    fs::create_directories(home);
-    std::string command = "HOME=" + quote(home.string()) + " XDG_STATE_HOME= XDG_DATA_HOME= XDG_CONFIG_HOME= LANG=C LANGUAGE= " +
-                          quote((bundle / "Contents/MacOS/tarvel").string());
-    if (scan) command += " --listings " + quote((bundle / "listings").string());
-    for (const auto& a : args) command += " " + quote(a);
-    fs::path out = scratch.path() / "stdout", err = scratch.path() / "stderr";
-    command += " >" + quote(out.string()) + " 2>" + quote(err.string()) + " </dev/null";
-    int raw = std::system(command.c_str());
-    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, readFile(out), readFile(err)};
+    fs::create_directories(home());
+    std::vector<std::string> argv{(bundle / "Contents/MacOS/tarvel").string()};
+    if (scan) argv.insert(argv.end(), {"--listings", (bundle / "listings").string()});
+    argv.insert(argv.end(), args.begin(), args.end());
+    return testing_support::runProcess(argv, "",
+                                       {{"HOME", home().string()},
+                                        {"XDG_STATE_HOME", ""},
+                                        {"XDG_DATA_HOME", ""},
+                                        {"XDG_CONFIG_HOME", ""},
+                                        {"LANG", "C"},
+                                        {"LANGUAGE", ""}});
   }
 
   // The state lines and reasons, without the details named drives show
@@ -75,10 +48,8 @@ class TarvelCommand : public ::testing::Test {
   }
 
   // Whether text is one valid JSON document, as Python's reader sees it.
-  bool validJson(const std::string& text) {
-    fs::path file = scratch.write("document.json", text);
-    std::string command = "/usr/bin/python3 -m json.tool " + quote(file.string()) + " >/dev/null 2>&1";
-    return std::system(command.c_str()) == 0;
+  static bool validJson(const std::string& text) {
+    return testing_support::runProcess({"/usr/bin/python3", "-m", "json.tool"}, text).status == 0;
   }
 
   fs::path home() const { return scratch.path() / "home"; }
@@ -191,7 +162,6 @@ const char* kLinuxMachineMounts =
 }  // namespace
 
 TEST_F(TarvelCommand, ChecksEveryDiskOfAMachine) {
-  if (!haveFakedrive()) GTEST_SKIP() << "tarvel-fakedrive is not built";
   fs::path m = machine("linux", kLinuxMachineDevices, kLinuxMachineMounts,
                        "/dev/sda healthy-hdd\n/dev/sdb failed-health\n/dev/nvme0n1 healthy-ssd\n");
   Result r = tarvel(m, {});
@@ -220,7 +190,6 @@ TEST_F(TarvelCommand, ChecksEveryDiskOfAMachine) {
 }
 
 TEST_F(TarvelCommand, HealthyMachineExitsZero) {
-  if (!haveFakedrive()) GTEST_SKIP() << "tarvel-fakedrive is not built";
   fs::path m = machine("healthy", kLinuxMachineDevices, kLinuxMachineMounts,
                        "/dev/sda healthy-hdd\n/dev/sdb healthy-ssd\n/dev/nvme0n1 healthy-hdd\n");
   Result r = tarvel(m, {"--timeout", "30"});
@@ -229,7 +198,6 @@ TEST_F(TarvelCommand, HealthyMachineExitsZero) {
 }
 
 TEST_F(TarvelCommand, FailingDriveGivesAWarningWithItsReasons) {
-  if (!haveFakedrive()) GTEST_SKIP() << "tarvel-fakedrive is not built";
   fs::path m = machine("failing", "sda\nsdb\n", kLinuxHeader, "/dev/sda healthy-hdd\n/dev/sdb failing-reallocated\n");
   Result r = tarvel(m, {});
   EXPECT_EQ(r.status, 1) << r.out;
@@ -245,7 +213,6 @@ TEST_F(TarvelCommand, FailingDriveGivesAWarningWithItsReasons) {
 }
 
 TEST_F(TarvelCommand, MacShapedMachineThroughTheMacNaming) {
-  if (!haveFakedrive()) GTEST_SKIP() << "tarvel-fakedrive is not built";
   fs::path m = machine("mac", "disk0\ndisk0s1\ndisk0s2\ndisk1\ndisk1s1\nrdisk0\nrdisk1\n",
                        "Filesystem    512-blocks      Used Available Capacity  Mounted on\n"
                        "/dev/disk0s2   976490576 409654344 566324232    42%    /\n"
@@ -262,7 +229,6 @@ TEST_F(TarvelCommand, MacShapedMachineThroughTheMacNaming) {
 }
 
 TEST_F(TarvelCommand, DriveCommandsOnASimulatedDisk) {
-  if (!haveFakedrive()) GTEST_SKIP() << "tarvel-fakedrive is not built";
   fs::path m = machine("commands", "sda\n", kLinuxHeader, "/dev/sda failed-health\n");
 
   Result save = tarvel(m, {"--save-raw-data", "/dev/sda"}, false);

@@ -3,79 +3,24 @@
 #include "support/EMKeychainItem.h"
 
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <QtCore/QThread>
-#include <QtDBus/QDBusConnection>
-#include <QtDBus/QDBusConnectionInterface>
-
-#include <cstdlib>
-#include <filesystem>
-
-#include "tests/support/RunProcess.h"
+#include "tests/support/Keyring.h"
 #include "tests/support/TestPlatform.h"
 
-namespace fs = std::filesystem;
 using testing_support::runProcess;
 
 namespace {
 
-// gnome-keyring-daemon with only the secrets component, its login keyring
-// created and unlocked with a password given on standard input, its files
-// in a scratch folder. Stopped at the end of the test.
 class KeyringTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    for (const char* dir : {"home", "data", "runtime"}) fs::create_directories(scratch.path() / dir);
-    fs::permissions(scratch.path() / "runtime", fs::perms::owner_all);
-    setenv("HOME", (scratch.path() / "home").c_str(), 1);
-    setenv("XDG_DATA_HOME", (scratch.path() / "data").c_str(), 1);
-    setenv("XDG_RUNTIME_DIR", (scratch.path() / "runtime").c_str(), 1);
+  void SetUp() override { ASSERT_TRUE(keyring.ok()) << "no Secret Service"; }
 
-    int in[2];
-    ASSERT_EQ(pipe(in), 0);
-    daemon_ = fork();
-    ASSERT_GE(daemon_, 0);
-    if (daemon_ == 0) {
-      dup2(in[0], 0);
-      close(in[1]);
-      execl("/usr/bin/gnome-keyring-daemon", "gnome-keyring-daemon", "--foreground", "--unlock",
-            "--components=secrets", static_cast<char*>(nullptr));
-      _exit(127);
-    }
-    close(in[0]);
-    ASSERT_EQ(write(in[1], "keyring password", 16), 16);
-    close(in[1]);
-
-    auto* bus = QDBusConnection::sessionBus().interface();
-    for (int i = 0; i < 200 && !bus->isServiceRegistered(QStringLiteral("org.freedesktop.secrets")); ++i)
-      QThread::msleep(50);
-    ASSERT_TRUE(bus->isServiceRegistered(QStringLiteral("org.freedesktop.secrets"))) << "no Secret Service";
+  static std::optional<std::string> lookup(const std::vector<std::string>& attributes) {
+    return testing_support::Keyring::lookup(attributes);
   }
-
-  void TearDown() override {
-    if (daemon_ > 0) {
-      kill(daemon_, SIGTERM);
-      waitpid(daemon_, nullptr, 0);
-    }
+  static void store(const std::string& password, const std::vector<std::string>& attributes) {
+    ASSERT_TRUE(testing_support::Keyring::store("by secret-tool", password, attributes));
   }
-
-  // `secret-tool lookup ATTR VALUE ...`: the password, or nothing.
-  static std::optional<std::string> lookup(std::vector<std::string> attributes) {
-    attributes.insert(attributes.begin(), {"/usr/bin/secret-tool", "lookup"});
-    auto r = runProcess(attributes);
-    if (r.status != 0) return std::nullopt;
-    return r.out;
-  }
-
-  static void store(const std::string& password, std::vector<std::string> attributes) {
-    attributes.insert(attributes.begin(), {"/usr/bin/secret-tool", "store", "--label=by secret-tool"});
-    auto r = runProcess(attributes, password);
-    ASSERT_EQ(r.status, 0) << r.err;
-  }
-
   static std::string search(std::vector<std::string> attributes) {
     attributes.insert(attributes.begin(), {"/usr/bin/secret-tool", "search", "--all"});
     auto r = runProcess(attributes);
@@ -83,7 +28,7 @@ class KeyringTest : public ::testing::Test {
   }
 
   testing_support::ScratchDir scratch;
-  pid_t daemon_ = -1;
+  testing_support::Keyring keyring{scratch.path()};
 };
 
 support::KeychainString S(const std::string& s) { return support::keychainString(s); }

@@ -17,6 +17,7 @@
 #include "monitor/KRTarvelMenuItemController.h"
 #include "monitor/RegisteredDefaults.h"
 #include "tests/support/KRSMARTDriveTestAccess.h"
+#include "tests/support/RunProcess.h"
 #include "tests/support/TestPlatform.h"
 
 namespace monitor_test {
@@ -237,14 +238,8 @@ class MonitorTest : public testing_support::PlatformTest {
   // The argument lists sendEmail was started with.
   std::vector<std::vector<std::string>> mailCalls() {
     std::vector<std::vector<std::string>> calls;
-    for (const auto& entry : fs::directory_iterator(fake.bundlePath())) {
-      if (entry.path().extension() != ".args") continue;
-      std::vector<std::string> args;
-      std::string all = testing_support::readFile(entry.path());
-      for (size_t at = 0, end; (end = all.find('\0', at)) != std::string::npos; at = end + 1)
-        args.push_back(all.substr(at, end - at));
-      calls.push_back(args);
-    }
+    for (const auto& entry : fs::directory_iterator(fake.bundlePath()))
+      if (entry.path().extension() == ".args") calls.push_back(testing_support::nulSeparated(entry.path()));
     return calls;
   }
   std::string driveListPath() const { return mem.platform.bundle.appSupportFolder + "/DrivesList.plist"; }

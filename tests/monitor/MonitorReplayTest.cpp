@@ -12,7 +12,8 @@ class MonitorReplayTest : public MonitorTest {
  protected:
   void SetUp() override {
     tool = testing_support::buildDir() / "tools/fakedrive/tarvel-fakedrive";
-    if (!fs::exists(kSmartctl) || !fs::exists(tool)) GTEST_SKIP() << "needs smartctl and tarvel-fakedrive";
+    ASSERT_TRUE(fs::exists(kSmartctl)) << "smartmontools is not installed (scripts/deps.sh installs it)";
+    ASSERT_TRUE(fs::exists(tool)) << "tarvel-fakedrive is not built";
     fs::path wrapper = fs::path(fake.bundlePath()) / "Contents/MacOS/smartctl";
     std::ofstream(wrapper) << "#!/bin/sh\n"
                               "traces=\"$(dirname \"$0\")/../../traces\"\n"

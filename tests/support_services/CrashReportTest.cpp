@@ -73,10 +73,6 @@ class CrashCheckTest : public PlatformTest {
   }
 };
 
-TEST_F(CrashCheckTest, FolderIsUnderTheLogsFolder) {
-  EXPECT_EQ(folder(), platform::bundle().logsFolder + "/CrashReports");
-}
-
 TEST_F(CrashCheckTest, OffersOnlyALogNewerThanTheLastHandled) {
   EXPECT_EQ(support::newCrashReportText("app", folder()), std::nullopt);
 

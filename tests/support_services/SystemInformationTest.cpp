@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <set>
 
 #include "support/ModelNames.h"
 #include "support/SystemInformation.h"
@@ -10,21 +9,6 @@
 using testing_support::ScratchDir;
 
 namespace {
-
-TEST(ModelNames, TableHoldsEveryEntryWithTwoDuplicatedKeys) {
-  const auto& entries = support::modelTableEntries();
-  EXPECT_EQ(entries.size(), 172u);
-  std::set<std::string> keys;
-  std::multiset<std::string> all;
-  for (const auto& e : entries) {
-    keys.insert(e.identifier);
-    all.insert(e.identifier);
-  }
-  EXPECT_EQ(keys.size(), 170u);
-  EXPECT_EQ(all.count("MacBookAir5,1"), 2u);
-  EXPECT_EQ(all.count("MacBookAir5,2"), 2u);
-  EXPECT_EQ(keys.count("M43ADP1,1 "), 1u);
-}
 
 TEST(ModelNames, LookupRules) {
   const std::pair<std::string, std::string> cases[] = {
@@ -52,15 +36,6 @@ TEST(ModelNames, LookupRules) {
       {"MacBookAir5,2", "MacBook Air (13-inch, Mid 2012)"},
   };
   for (const auto& [model, name] : cases) EXPECT_EQ(support::modelNameForIdentifier(model), name) << model;
-}
-
-TEST(ModelNames, EveryExactIdentifierFindsItsOwnName) {
-  std::set<std::string> seen;
-  for (const auto& e : support::modelTableEntries()) {
-    std::string key = e.identifier;
-    if (key.find(',') == std::string::npos || !seen.insert(key).second) continue;
-    EXPECT_EQ(support::modelNameForIdentifier(key), e.name) << key;
-  }
 }
 
 class StagedMachine : public ::testing::Test {

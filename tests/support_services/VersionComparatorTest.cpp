@@ -50,8 +50,4 @@ TEST(KRSparkleVersionComparator, ComparesUtf16UnitsNotCodePoints) {
   EXPECT_EQ(c.compareVersion("1.2.\xFF", "1.2.\xEF\xBF\xBD"), NSOrderedSame);
 }
 
-TEST(KRSparkleVersionComparator, SharedInstanceIsStable) {
-  EXPECT_EQ(&KRSparkleVersionComparator::defaultComparator(), &KRSparkleVersionComparator::defaultComparator());
-}
-
 }  // namespace

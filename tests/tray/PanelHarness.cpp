@@ -1,9 +1,6 @@
 #include "tests/tray/PanelHarness.h"
 
-#include <fcntl.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
+#include <gtest/gtest.h>
 
 #include <QtCore/QCoreApplication>
 #include <QtCore/QDeadlineTimer>
@@ -20,9 +17,8 @@
 #include <regex>
 
 #include "tests/support/RunProcess.h"
+#include "tests/support/SimulatedMachine.h"
 #include "tests/support/TestPlatform.h"
-
-extern char** environ;
 
 namespace tray_test {
 
@@ -35,79 +31,6 @@ bool spinUntil(const std::function<bool()>& done, int limitMs) {
   while (!done() && !limit.hasExpired()) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
   return done();
 }
-
-// --- Child ------------------------------------------------------------------
-
-Child::Child(const std::vector<std::string>& argv, const std::map<std::string, std::string>& env, fs::path log,
-             std::optional<fs::path> fd3, const fs::path& input)
-    : log_(std::move(log)) {
-  std::map<std::string, std::string> all;
-  for (char** e = environ; *e; ++e) {
-    std::string entry(*e);
-    size_t eq = entry.find('=');
-    if (eq != std::string::npos) all[entry.substr(0, eq)] = entry.substr(eq + 1);
-  }
-  for (const auto& [key, value] : env) {
-    if (value.empty()) all.erase(key);
-    else all[key] = value;
-  }
-  std::vector<std::string> envStrings;
-  for (const auto& [key, value] : all) envStrings.push_back(key + "=" + value);
-  std::vector<char*> envp, args;
-  for (auto& s : envStrings) envp.push_back(s.data());
-  envp.push_back(nullptr);
-  std::vector<std::string> argCopies = argv;
-  for (auto& s : argCopies) args.push_back(s.data());
-  args.push_back(nullptr);
-
-  // Everything is prepared before fork: the child only redirects and execs.
-  const int out = ::open(log_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  const int extra = fd3 ? ::open(fd3->c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644) : -1;
-  const int in = ::open(input.c_str(), O_RDONLY | O_CLOEXEC);
-  pid_ = ::fork();
-  if (pid_ == 0) {
-    ::dup2(in, 0);
-    ::dup2(out, 1);
-    ::dup2(out, 2);
-    if (extra == 3) ::fcntl(3, F_SETFD, 0);
-    else if (extra >= 0) ::dup2(extra, 3);
-    ::execve(args[0], args.data(), envp.data());
-    ::_exit(127);
-  }
-  for (int fd : {out, extra, in})
-    if (fd >= 0) ::close(fd);
-}
-
-Child::~Child() { stop(); }
-
-bool Child::running() {
-  if (status_ || pid_ <= 0) return false;
-  int raw = 0;
-  if (::waitpid(pid_, &raw, WNOHANG) == pid_) {
-    status_ = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
-    return false;
-  }
-  return true;
-}
-
-std::optional<int> Child::exitStatus() {
-  running();
-  return status_;
-}
-
-void Child::stop() {
-  if (!running()) return;
-  ::kill(pid_, SIGTERM);
-  for (int i = 0; i < 250 && running(); ++i) QThread::msleep(20);
-  if (running()) {
-    ::kill(pid_, SIGKILL);
-    int raw = 0;
-    ::waitpid(pid_, &raw, 0);
-    status_ = 128 + SIGKILL;
-  }
-}
-
-std::string Child::output() const { return readFile(log_); }
 
 // --- Xvfb -------------------------------------------------------------------
 
@@ -351,66 +274,18 @@ std::vector<std::string> SmtpSink::messages() const {
   return out;
 }
 
-Keyring::Keyring(const fs::path& scratch) {
-  for (const char* dir : {"keyring-home", "keyring-data", "keyring-runtime"}) fs::create_directories(scratch / dir);
-  fs::permissions(scratch / "keyring-runtime", fs::perms::owner_all);
-  std::ofstream(scratch / "keyring-password") << "keyring password";
-  daemon_.emplace(std::vector<std::string>{"/usr/bin/gnome-keyring-daemon", "--foreground", "--unlock",
-                                           "--components=secrets"},
-                  std::map<std::string, std::string>{{"HOME", (scratch / "keyring-home").string()},
-                                                     {"XDG_DATA_HOME", (scratch / "keyring-data").string()},
-                                                     {"XDG_RUNTIME_DIR", (scratch / "keyring-runtime").string()}},
-                  scratch / "keyring.log", std::nullopt, scratch / "keyring-password");
-  auto* bus = QDBusConnection::sessionBus().interface();
-  ok_ = spinUntil([&] { return bus->isServiceRegistered(QStringLiteral("org.freedesktop.secrets")).value(); }, 20000);
-}
-
-bool Keyring::storeGeneric(const std::string& service, const std::string& account, const std::string& password) {
-  auto r = testing_support::runProcess(
-      {"/usr/bin/secret-tool", "store", "--label=Tarvel (SMTP)", "service", service, "account", account}, password);
-  return r.status == 0;
-}
-
 // --- Simulated machines -------------------------------------------------------
-
-namespace {
-
-std::string quote(const std::string& s) {
-  std::string q = "'";
-  for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return q + "'";
-}
-
-fs::path descriptionFile(const std::string& name) {
-  for (const char* folder : {"resources/simulated-drives", "tests/drives"})
-    if (fs::exists(sourceDir() / folder / (name + ".drive"))) return sourceDir() / folder / (name + ".drive");
-  return {};
-}
-
-void append(const fs::path& file, const std::string& text) { std::ofstream(file, std::ios::app) << text; }
-
-}  // namespace
 
 fs::path makeTrayMachine(const fs::path& scratch, const std::string& name, const std::string& devices,
                          const std::string& mounts, const std::string& drives) {
-  const fs::path description = scratch / (name + "-description");
-  fs::create_directories(description);
-  std::ofstream(description / "devices") << devices;
-  std::ofstream(description / "mounts") << mounts;
-  std::ofstream(description / "drives") << drives;
-  const fs::path built = buildDir() / "Tarvel Menu Item.app";
-  const fs::path machine = scratch / (name + ".app");
-  const std::string command = quote((sourceDir() / "tests/simulated-machine/make-machine.sh").string()) + " " +
-                              quote(description.string()) + " " + quote(machine.string()) + " " +
-                              quote((built / "Contents/MacOS/tarvel").string()) + " " +
-                              quote((buildDir() / "tools/fakedrive/tarvel-fakedrive").string());
-  if (std::system(command.c_str()) != 0) return {};
-
+  const fs::path machine = testing_support::makeMachine(scratch, name, devices, mounts, drives);
+  if (machine.empty()) return {};
   // A hard link or a copy: /proc/self/exe must name the machine's bundle.
+  const fs::path built = buildDir() / "Tarvel Menu Item.app/Contents/MacOS/tarvel-menu-item";
   const fs::path macos = machine / "Contents/MacOS";
   std::error_code ec;
-  fs::create_hard_link(built / "Contents/MacOS/tarvel-menu-item", macos / "tarvel-menu-item", ec);
-  if (ec) fs::copy_file(built / "Contents/MacOS/tarvel-menu-item", macos / "tarvel-menu-item");
+  fs::create_hard_link(built, macos / "tarvel-menu-item", ec);
+  if (ec) fs::copy_file(built, macos / "tarvel-menu-item");
   std::ofstream(macos / "sendEmail") << "#!/bin/sh\n"
                                         "# Records its arguments, then hands them to the real sendEmail.\n"
                                         "dir=\"$(dirname \"$0\")/../..\"\n"
@@ -422,12 +297,14 @@ fs::path makeTrayMachine(const fs::path& scratch, const std::string& name, const
 
 void attachDisk(const fs::path& machine, const std::string& devices, const std::string& mountLines,
                 const std::string& device, const std::string& description) {
-  const std::string trace = (machine / "Contents/MacOS/traces" / (fs::path(device).filename().string() + ".trdr"));
-  const std::string command = quote((buildDir() / "tools/fakedrive/tarvel-fakedrive").string()) + " -o " +
-                              quote(trace) + " " + quote(descriptionFile(description).string());
-  if (std::system(command.c_str()) != 0) return;
-  append(machine / "listings/devices", devices);
-  append(machine / "listings/mounts", mountLines);
+  fs::path file = sourceDir() / "resources/simulated-drives" / (description + ".drive");
+  if (!fs::exists(file)) file = sourceDir() / "tests/drives" / (description + ".drive");
+  const fs::path trace = machine / "Contents/MacOS/traces" / (fs::path(device).filename().string() + ".trdr");
+  ASSERT_EQ(testing_support::runProcess({testing_support::fakedriveTool().string(), "-o", trace.string(), file.string()})
+                .status,
+            0);
+  std::ofstream(machine / "listings/devices", std::ios::app) << devices;
+  std::ofstream(machine / "listings/mounts", std::ios::app) << mountLines;
 }
 
 std::vector<std::vector<std::string>> mailToolCalls(const fs::path& machine) {
@@ -436,13 +313,7 @@ std::vector<std::vector<std::string>> mailToolCalls(const fs::path& machine) {
     if (entry.path().filename().string().starts_with("mail-args-")) files.emplace_back(entry.last_write_time(), entry.path());
   std::sort(files.begin(), files.end());
   std::vector<std::vector<std::string>> calls;
-  for (const auto& [time, path] : files) {
-    std::vector<std::string> args;
-    const std::string all = readFile(path);
-    for (size_t at = 0, end; (end = all.find('\0', at)) != std::string::npos; at = end + 1)
-      args.push_back(all.substr(at, end - at));
-    calls.push_back(args);
-  }
+  for (const auto& [time, path] : files) calls.push_back(testing_support::nulSeparated(path));
   return calls;
 }
 

@@ -20,6 +20,9 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/Keyring.h"
+#include "tests/support/RunProcess.h"
+
 namespace tray_test {
 
 namespace fs = std::filesystem;
@@ -28,31 +31,8 @@ namespace fs = std::filesystem;
 // from hanging.
 bool spinUntil(const std::function<bool()>& done, int limitMs = 30000);
 
-// A program started by the test, its standard output and error in `log`
-// (and fd 3 in `fd3`, when given), its standard input from `input` (else
-// empty); ended at destruction.
-class Child {
- public:
-  // `env` entries replace this process's; an empty value removes one.
-  Child(const std::vector<std::string>& argv, const std::map<std::string, std::string>& env, fs::path log,
-        std::optional<fs::path> fd3 = std::nullopt, const fs::path& input = "/dev/null");
-  ~Child();
-  Child(const Child&) = delete;
-  Child& operator=(const Child&) = delete;
-
-  pid_t pid() const { return pid_; }
-  bool running();
-  // The exit status once it ended by itself (128 + signal when killed).
-  std::optional<int> exitStatus();
-  // SIGTERM, then SIGKILL when it does not end.
-  void stop();
-  std::string output() const;
-
- private:
-  pid_t pid_ = -1;
-  std::optional<int> status_;
-  fs::path log_;
-};
+using testing_support::Child;
+using testing_support::Keyring;
 
 // Xvfb on a display it picks itself (-displayfd).
 class Xvfb {
@@ -155,20 +135,6 @@ class SmtpSink {
   fs::path folder_;
   std::optional<Child> server_;
   int port_ = 0;
-};
-
-// gnome-keyring-daemon with the secrets component, its login keyring made
-// and unlocked with a password, its files in the scratch folder.
-class Keyring {
- public:
-  explicit Keyring(const fs::path& scratch);
-  bool ok() const { return ok_; }
-  // Stores a generic password as `secret-tool store` does.
-  bool storeGeneric(const std::string& service, const std::string& account, const std::string& password);
-
- private:
-  std::optional<Child> daemon_;
-  bool ok_ = false;
 };
 
 // A simulated machine (tests/simulated-machine/make-machine.sh) with the

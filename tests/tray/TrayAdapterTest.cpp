@@ -340,7 +340,7 @@ TEST_F(TrayAccessNotice, SaysWhyNoDriveCouldBeRead) {
 
 TEST_F(TrayAccessNotice, DrivesClosedToSmartctlAreNamedInTheMenuAndTheLog) {
   const fs::path fakedrive = testing_support::buildDir() / "tools/fakedrive/tarvel-fakedrive";
-  if (!fs::exists(fakedrive)) GTEST_SKIP() << "tarvel-fakedrive is not built";
+  ASSERT_TRUE(fs::exists(fakedrive)) << "tarvel-fakedrive is not built";
   const fs::path machine = tray_test::makeTrayMachine(
       scratch.path(), "closed", "sda\nsda1\nsdb\nsdc\n",
       "Filesystem 1K-blocks Used Available Use% Mounted on\n/dev/sda1 100 10 90 10% /\n",

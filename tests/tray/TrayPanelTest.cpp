@@ -10,7 +10,6 @@
 #include <QtCore/QCoreApplication>
 #include <QtCore/QThread>
 
-#include <iostream>
 
 #include "platform/desktop/DBusDistributedCenter.h"
 #include "tests/support/CapturingDaemon.h"
@@ -30,8 +29,8 @@ bool has(const std::string& text, const std::string& part) { return text.find(pa
 class TrayPanelTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (!fs::exists(testing_support::buildDir() / "tools/fakedrive/tarvel-fakedrive"))
-      GTEST_SKIP() << "tarvel-fakedrive is not built";
+    ASSERT_TRUE(fs::exists(testing_support::buildDir() / "tools/fakedrive/tarvel-fakedrive"))
+        << "tarvel-fakedrive is not built";
     ASSERT_TRUE(daemon.ok);
     xvfb.emplace(scratch.path());
     ASSERT_FALSE(xvfb->display().empty()) << readFile(scratch.path() / "xvfb.log");
@@ -305,7 +304,7 @@ TEST_F(TrayPanelTest, OtherProcessesChangePreferencesAndQuit) {
 TEST_F(TrayPanelTest, ReportIsMailedWithThePasswordFromTheKeyring) {
   Keyring keyring(scratch.path());
   ASSERT_TRUE(keyring.ok());
-  ASSERT_TRUE(keyring.storeGeneric("Tarvel (SMTP): monitor", "monitor", "s3cret pass"));
+  ASSERT_TRUE(Keyring::store("Tarvel (SMTP)", "s3cret pass", {"service", "Tarvel (SMTP): monitor", "account", "monitor"}));
   SmtpSink sink(scratch.path() / "mail", "monitor", "s3cret pass");
   ASSERT_GT(sink.port(), 0) << readFile(scratch.path() / "smtp.log");
 
@@ -397,43 +396,6 @@ TEST_F(TrayPanelTest, WithoutAPanelTheMonitorSaysSoAndKeepsChecking) {
   ASSERT_TRUE(spinUntil([&] { return !tray->running(); }));
   EXPECT_EQ(tray->exitStatus(), 0) << tray->output();
   ASSERT_TRUE(spinUntil([&] { return !unloads.empty(); }));
-}
-
-// A measurement, not a test (run it with --gtest_also_run_disabled_tests):
-// the monitor's memory after its first check of the demo machine, and how
-// often its threads wake up in the following minute, from /proc.
-TEST_F(TrayPanelTest, DISABLED_IdleMemoryAndWakeUps) {
-  const fs::path demo = testing_support::sourceDir() / "resources/demo-machine";
-  machine = makeTrayMachine(scratch.path(), "demo", readFile(demo / "devices"), readFile(demo / "mounts"),
-                            readFile(demo / "drives"));
-  ASSERT_FALSE(machine.empty());
-  startTray();
-  ASSERT_TRUE(spinUntil([&] { return daemon.received.size() == 5; }));
-  spinUntil([] { return false; }, 2000);  // let the start-up settle
-
-  const std::string proc = "/proc/" + std::to_string(tray->pid());
-  auto field = [](const std::string& text, const std::string& key) -> long {
-    size_t at = text.find("\n" + key + ":");
-    return at == std::string::npos ? -1 : std::stol(text.substr(at + key.size() + 2));
-  };
-  // Context switches of every thread, voluntary ones being wake-ups from sleep.
-  auto switches = [&] {
-    long total = 0;
-    for (const auto& task : fs::directory_iterator(proc + "/task")) {
-      const std::string status = "\n" + readFile(task.path() / "status");
-      total += field(status, "voluntary_ctxt_switches") + field(status, "nonvoluntary_ctxt_switches");
-    }
-    return total;
-  };
-  const std::string status = "\n" + readFile(proc + "/status");
-  const std::string rollup = "\n" + readFile(proc + "/smaps_rollup");
-  const long before = switches();
-  spinUntil([] { return false; }, 60000);
-  const long after = switches();
-  std::cout << "after the first check: RSS " << field(status, "VmRSS") << " kB, PSS " << field(rollup, "Pss")
-            << " kB, " << field(status, "Threads") << " threads; context switches in the next 60 s: "
-            << after - before << "\n";
-  EXPECT_TRUE(tray->running());
 }
 
 }  // namespace

@@ -1,0 +1,27 @@
+#include "tests/support/SimulatedMachine.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "tests/support/TestPlatform.h"
+
+namespace testing_support {
+
+fs::path fakedriveTool() { return buildDir() / "tools/fakedrive/tarvel-fakedrive"; }
+
+fs::path makeMachine(const fs::path& scratch, const std::string& name, const std::string& devices,
+                     const std::string& mounts, const std::string& drives) {
+  const fs::path description = scratch / (name + "-description");
+  fs::create_directories(description);
+  for (const auto& [file, text] : {std::pair{"devices", devices}, {"mounts", mounts}, {"drives", drives}})
+    std::ofstream(description / file) << text;
+  const fs::path machine = scratch / (name + ".app");
+  auto r = runProcess({(sourceDir() / "tests/simulated-machine/make-machine.sh").string(), description.string(),
+                       machine.string(), (buildDir() / "Tarvel Menu Item.app/Contents/MacOS/tarvel").string(),
+                       fakedriveTool().string()});
+  EXPECT_EQ(r.status, 0) << r.out << r.err;
+  return r.status == 0 ? machine : fs::path();
+}
+
+}  // namespace testing_support

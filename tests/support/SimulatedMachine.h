@@ -1,0 +1,21 @@
+// A simulated machine (tests/simulated-machine/make-machine.sh): a bundle
+// whose tarvel finds its disks through prepared listings and reads them
+// through a smartctl that replays traces of tarvel-fakedrive.
+#pragma once
+
+#include <string>
+
+#include "tests/support/RunProcess.h"
+
+namespace testing_support {
+
+fs::path fakedriveTool();
+
+// `drives` holds one line per disk, "DEVICE DRIVE-DESCRIPTION" or
+// "DEVICE !REASON" (a disk smartctl may not open). The machine is run as
+// MACHINE/Contents/MacOS/tarvel --listings MACHINE/listings. Empty when it
+// could not be made (the reason is a test failure).
+fs::path makeMachine(const fs::path& scratch, const std::string& name, const std::string& devices,
+                     const std::string& mounts, const std::string& drives);
+
+}  // namespace testing_support

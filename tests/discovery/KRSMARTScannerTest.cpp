@@ -22,49 +22,16 @@ const char* kNoMounts = "Filesystem     512-blocks      Used Available Capacity 
 
 const char* kMacDevices = "disk0\ndisk0s1\ndisk0s2\ndisk1\nrdisk0\nrdisk1\ndisk12\ndisk123\n";
 
-const char* kMacMounts =
-    "Filesystem     512-blocks      Used Available Capacity  iused    ifree %iused  Mounted on\n"
-    "/dev/disk0s2    976490576 409654344 566324232    42% 51270791 70790529   42%   /\n"
-    "devfs                 371       371         0   100%      642        0  100%   /dev\n"
-    "/dev/disk0s3      4194304   2097152   2097152    50%        0        0  100%   /private/var/vm\n"
-    "/dev/disk1s2   1953525168       100 1953525068     1%        1        1    0%   /Volumes/Backup Disk\n"
-    "/dev/disk123s1        100        10        90    10%        1        1    0%   /Volumes/Big\n"
-    "/dev/disk123s2        100        10        90    10%        1        1    0%   /Volumes/Other\n"
-    "/dev/disk1000s1       100        10        90    10%        1        1    0%   /Volumes/Huge\n"
-    "map -hosts              0         0         0   100%        0        0  100%   /net\n"
-    "map auto_home           0         0         0   100%        0        0  100%   /home\n";
-
-const char* kMacVolumesWithTime =
-    "total 8\n"
-    "drwxrwxrwt@  5 root   admin   170 Jan  3 10:12 .\n"
-    "drwxr-xr-x  31 root   wheel  1122 Jan  1 09:41 ..\n"
-    "drwxr-xr-x   1 alice  staff  8192 Jan  2 18:30 Backup Disk\n"
-    "lrwxr-xr-x   1 root   admin     1 Jan  1 09:41 Macintosh HD -> /\n";
+// The listings of two machines (tests/discovery/listings): what df and
+// "ls -la /Volumes" print on a Mac, what "ls /dev" and df print on Linux.
+std::string listing(const std::string& name) {
+  return testing_support::readFile(testing_support::sourceDir() / "tests/discovery/listings" / (name + ".txt"));
+}
 
 const char* kMacVolumesWithYear =
     "total 8\n"
     "drwxrwxrwt@  5 root   admin   170 Jan  3 10:12 .\n"
     "lrwxr-xr-x   1 root   admin     1 Jan  1  2020 Macintosh HD -> /\n";
-
-const char* kLinuxDevices =
-    "autofs\nblock\nsda\nsda1\nsdb\nsdb1\nnvme0\nnvme0n1\nnvme0n1p1\nnvme0n1p2\nmmcblk0\nmmcblk0boot0\n"
-    "mmcblk0p1\nloop0\nsr0\ndm-0\nmd0\ntty0\n";
-
-const char* kLinuxMounts =
-    "Filesystem          1K-blocks     Used Available Use% Mounted on\n"
-    "udev                  8123456        0   8123456   0% /dev\n"
-    "tmpfs                 1627000     1800   1625200   1% /run\n"
-    "/dev/nvme0n1p2      490617784 12345678 453271234   3% /\n"
-    "tmpfs                 8134988        0   8134988   0% /dev/shm\n"
-    "/dev/nvme0n1p1         523248     5364    517884   2% /boot/efi\n"
-    "/dev/sda1           960302804 10000000 901448228   2% /media/alice/Backup Disk\n"
-    "/dev/mapper/vg-home    100000     1000     99000   1% /home\n"
-    "/dev/loop0              56832    56832         0 100% /snap/core18/2128\n"
-    "/dev/sdc1            15000000     1000  14999000   1% /run/media/bob/USB STICK\n"
-    "/dev/mmcblk0p1         300000      100    299900   1% /mnt/sdcard\n"
-    "/dev/sdd            976000000     1000 975999000   1% /srv/data\n"
-    "/dev/sr0               700000   700000         0 100% /media/cdrom\n"
-    "/dev/sdc2\n";
 
 class ScannerTest : public PlatformTest {
  protected:
@@ -100,15 +67,15 @@ TEST_F(ScannerTest, BuildsDrivesFromListings) {
   struct Case {
     const char* name;
     discovery::NamingProfile profile;
-    const char *devices, *mounts, *volumes;
+    std::string devices, mounts, volumes;
     std::vector<std::string> drives;
   };
   const Case cases[] = {
       {"macOS",
        discovery::macOSNaming(),
        kMacDevices,
-       kMacMounts,
-       kMacVolumesWithTime,
+       listing("mac-df"),
+       listing("mac-volumes"),
        {"/dev/disk0: Macintosh HD | Macintosh HD", "/dev/disk1: Backup Disk", "/dev/disk12:",
         "/dev/disk123: Big | Other", "/dev/disk1000s1: Huge"}},
       {"macOS, root link dated with a year",
@@ -121,8 +88,8 @@ TEST_F(ScannerTest, BuildsDrivesFromListings) {
       {"macOS, no disk mounted", discovery::macOSNaming(), "disk0\ndisk1\n", "Filesystem 512-blocks\n", "", {"/dev/disk0:", "/dev/disk1:"}},
       {"Linux",
        discovery::linuxNaming(),
-       kLinuxDevices,
-       kLinuxMounts,
+       listing("linux-devices"),
+       listing("linux-df"),
        "",
        {"/dev/sda: Backup Disk", "/dev/sdb:", "/dev/nvme0n1: / | /boot/efi", "/dev/mmcblk0: sdcard",
         "/dev/sdc: USB STICK", "/dev/sdd: /srv/data"}},
@@ -138,7 +105,7 @@ TEST_F(ScannerTest, BuildsDrivesFromListings) {
 
 TEST_F(ScannerTest, ScanningAgainRebuildsTheSameListObject) {
   KRSMARTScanner scanner;
-  scanner.setNamingProfile(listings(discovery::macOSNaming(), kMacDevices, kMacMounts, kMacVolumesWithTime));
+  scanner.setNamingProfile(listings(discovery::macOSNaming(), kMacDevices, listing("mac-df"), listing("mac-volumes")));
   std::vector<KRSMARTDrive>& list = scanner.getDrives();
   ASSERT_TRUE(scanner.scanForDrives());
   auto first = summary(list);
@@ -167,7 +134,7 @@ TEST_F(ScannerTest, FileModeHoldsOneReplayedDrive) {
 
 TEST_F(ScannerTest, DebugMessagesFollowThePreferenceAtEachScan) {
   KRSMARTScanner scanner;
-  scanner.setNamingProfile(listings(discovery::macOSNaming(), "disk0\n", "/dev/disk0s2 9 4 5 42% 1 1 42% /\n", kMacVolumesWithTime));
+  scanner.setNamingProfile(listings(discovery::macOSNaming(), "disk0\n", "/dev/disk0s2 9 4 5 42% 1 1 42% /\n", listing("mac-volumes")));
   scanner.scanForDrives();
   EXPECT_FALSE(mem.log->contains("Parsing drives."));
   mem.platform.preferences->setBool("OutputDebugMessages", true);

@@ -25,7 +25,7 @@ TEST_F(DriveSteps, NothingBackKeepsWhatTheStepHadRead) {
     std::function<bool(const KRSMARTDrive&)> kept;
   } cases[] = {
       {{"-i", "/dev/sda"},
-       testing_support::kIdentity,
+       samples::text("Identity"),
        &KRSMARTDrive::parseInfo,
        "Error parsing information.",
        [](const KRSMARTDrive& d) { return d.driveModel() == "WDC WD5000AAKX-00ERMA0"; }},
@@ -35,17 +35,17 @@ TEST_F(DriveSteps, NothingBackKeepsWhatTheStepHadRead) {
        "Error parsing capabilities.",
        [](const KRSMARTDrive& d) { return d.driveSelfTestStatus() == 249 && d.driveTestInProgress(); }},
       {{"-A", "/dev/sda"},
-       samples::kSeagateAttributes,
+       samples::text("SeagateAttributes"),
        &KRSMARTDrive::parseAttributes,
        "Error parsing attributes.",
        [](const KRSMARTDrive& d) { return d.driveAttributeCount() == 24 && d.drivePowerOnHours() == 21532; }},
       {{"-l", "error", "/dev/sda"},
-       samples::kCableErrorsLog,
+       samples::text("CableErrorsLog"),
        &KRSMARTDrive::parseErrorLog,
        "Error parsing error log.",
        [](const KRSMARTDrive& d) { return d.driveErrorLogEntries().size() == 2; }},
       {{"-l", "selftest", "/dev/sda"},
-       samples::kCleanSelfTestLog,
+       samples::text("CleanSelfTestLog"),
        &KRSMARTDrive::parseSelftestLog,
        "Error parsing self test log.",
        [](const KRSMARTDrive& d) { return d.driveTestsCount() == 3; }},
@@ -70,16 +70,16 @@ TEST_F(DriveSteps, SelectiveLogIsRunButNotRead) {
 }
 
 TEST_F(DriveSteps, CountsAreRememberedUnderTheSerialNumberElseTheDevice) {
-  answer({"-A", "/dev/sda"}, samples::kFailingWDAttributes);
-  answer({"-l", "error", "/dev/sda"}, samples::kSixErrorsLog);
-  answer({"-l", "selftest", "/dev/sda"}, samples::kFailedReadSelfTestLog);
+  answer({"-A", "/dev/sda"}, samples::text("FailingWDAttributes"));
+  answer({"-l", "error", "/dev/sda"}, samples::text("SixErrorsLog"));
+  answer({"-l", "selftest", "/dev/sda"}, samples::text("FailedReadSelfTestLog"));
   for (auto step : {&KRSMARTDrive::parseAttributes, &KRSMARTDrive::parseErrorLog, &KRSMARTDrive::parseSelftestLog})
     (drive.*step)();
   EXPECT_EQ(prefs().integerForKey("/dev/sda_LastReallocatedSectorCount"), 1834);
   EXPECT_EQ(prefs().integerForKey("/dev/sda_LastErrorCount"), 6);
   EXPECT_EQ(prefs().integerForKey("/dev/sda_LastTestPowerOnHours"), 120);
 
-  answer({"-i", "/dev/sda"}, testing_support::kIdentity);
+  answer({"-i", "/dev/sda"}, samples::text("Identity"));
   drive.parseInfo();
   prefs().setBool("RememberBadSectors", true);
   prefs().setInteger("WD-WCC2EUA12345_LastReallocatedSectorCount", 1834);
@@ -147,8 +147,8 @@ TEST_F(DriveSteps, DisabledSmartInTheSelfTestLogCountsAsATestInProgress) {
 }
 
 TEST_F(DriveSteps, LogAccessors) {
-  answer({"-A", "/dev/sda"}, samples::kSeagateAttributes);
-  answer({"-l", "error", "/dev/sda"}, samples::kSixErrorsLog);
+  answer({"-A", "/dev/sda"}, samples::text("SeagateAttributes"));
+  answer({"-l", "error", "/dev/sda"}, samples::text("SixErrorsLog"));
   answer({"-l", "selftest", "/dev/sda"},
          "=== START OF READ SMART DATA SECTION ===\nSMART Self-test log structure revision number 1\n"
          "# 1  Short offline       Completed: read failure       00%       100         5\n"
@@ -167,8 +167,8 @@ TEST_F(DriveSteps, LogAccessors) {
   EXPECT_EQ(drive.driveLastTestTime(), 100);
   EXPECT_FALSE(drive.driveSelfTestLog(2));
 
-  answer({"-l", "error", "/dev/sda"}, samples::kNoErrorsLog);
-  answer({"-l", "selftest", "/dev/sda"}, samples::kNoSelfTestsLog);
+  answer({"-l", "error", "/dev/sda"}, samples::text("NoErrorsLog"));
+  answer({"-l", "selftest", "/dev/sda"}, samples::text("NoSelfTestsLog"));
   drive.parseErrorLog();
   drive.parseSelftestLog();
   EXPECT_FALSE(drive.driveLastErrorType());

@@ -1,5 +1,6 @@
 #include <filesystem>
 
+#include "tests/logs/SmartctlSamples.h"
 #include "tests/support/DriveFixture.h"
 
 using testing_support::Args;
@@ -18,7 +19,7 @@ class UpdateCycle : public DriveTest {
     fs::create_directories(mem.platform.bundle.logsFolder);
   }
   void answerAll(const std::string& device) {
-    answer({"-i", device}, testing_support::kIdentity);
+    answer({"-i", device}, samples::text("Identity"));
     answer({"-H", device}, testing_support::kHealthPassed);
     answer({"-c", device}, testing_support::capabilities());
     const std::string empty = "=== START OF READ SMART DATA SECTION ===\n";

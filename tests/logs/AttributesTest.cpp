@@ -265,7 +265,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, AttributeRules, testing::ValuesIn(kRuleCases),
                          [](const testing::TestParamInfo<RuleCase>& info) { return std::string(info.param.name); });
 
 TEST_F(AttributeStep, DyingDiskFromItsWholeTable) {
-  parse(samples::kFailingWDAttributes);
+  parse(samples::text("FailingWDAttributes"));
   EXPECT_EQ(table_.count, 11);
   EXPECT_EQ(findings.health, logs::kHealthFailed);
   EXPECT_EQ(flags(), (std::array<int32_t, 5>{3, 1, 1, 1, 1}));
@@ -278,15 +278,15 @@ TEST_F(AttributeStep, DyingDiskFromItsWholeTable) {
 
 TEST_F(AttributeStep, RawValuesOfSeveralDrives) {
   struct Case {
-    const std::string* table;
+    const char* sample;
     int32_t count;
     std::map<int32_t, int64_t> raw;  // by attribute number
   } cases[] = {
-      {&samples::kSeagateAttributes, 24, {{9, 21532}, {190, 36}, {194, 36}, {197, 0}, {198, 0}, {5, 0}, {199, 0}}},
-      {&samples::kSamsungSSDAttributes, 14, {{9, 21043}, {190, 32}, {194, -1}, {197, -1}, {198, -1}, {5, 0}, {199, 0}}},
+      {"SeagateAttributes", 24, {{9, 21532}, {190, 36}, {194, 36}, {197, 0}, {198, 0}, {5, 0}, {199, 0}}},
+      {"SamsungSSDAttributes", 14, {{9, 21043}, {190, 32}, {194, -1}, {197, -1}, {198, -1}, {5, 0}, {199, 0}}},
   };
   for (const Case& c : cases) {
-    parse(*c.table);
+    parse(samples::text(c.sample));
     EXPECT_EQ(findings.health, logs::kHealthPassed);
     EXPECT_EQ(table_.count, c.count);
     EXPECT_EQ(table_.rows->size(), static_cast<size_t>(c.count));
@@ -296,7 +296,7 @@ TEST_F(AttributeStep, RawValuesOfSeveralDrives) {
 
 TEST_F(AttributeStep, OldSmartctlWithLifetimeTemperatures) {
   log.settings.displayTempInFahrenheit = true;
-  logs::parseAtaAttributes(KRTask::splitLines(samples::kOldSmartctlBanner + samples::kOldSamsungAttributes),
+  logs::parseAtaAttributes(KRTask::splitLines(samples::text("OldSmartctlBanner") + samples::text("OldSamsungAttributes")),
                            log.settings, remembered, table_, findings);
   ASSERT_EQ(table_.count, 9);
   EXPECT_EQ(table_.rawValue(194), 96);
@@ -342,7 +342,7 @@ TEST_F(AttributeStep, DebugMessages) {
 }
 
 TEST_F(AttributeStep, RevisionIsReadEvenWithoutTable) {
-  parse(samples::kSeagateAttributes);
+  parse(samples::text("SeagateAttributes"));
   EXPECT_EQ(table_.revision, 10);
   parse("=== START OF READ SMART DATA SECTION ===\nSMART Attributes Data Structure revision number: 5\n");
   EXPECT_EQ(table_.revision, 5);

@@ -51,7 +51,7 @@ class ErrorLogStep : public testing::Test {
 };
 
 TEST_F(ErrorLogStep, FiveShownOfSixErrors) {
-  parse(samples::kSixErrorsLog);
+  parse(samples::text("SixErrorsLog"));
   ASSERT_EQ(entries().size(), 5u);
   const KRSMARTErrorLog& e = entries()[0];
   EXPECT_EQ(e.getActivity(), "the device was active or idle.");
@@ -77,7 +77,7 @@ TEST_F(ErrorLogStep, FiveShownOfSixErrors) {
 }
 
 TEST_F(ErrorLogStep, NumbersTimesAndCount) {
-  parse(samples::kSixErrorsLog);
+  parse(samples::text("SixErrorsLog"));
   EXPECT_EQ(errorLog.count, 6);
   EXPECT_EQ(errorLog.version, 1);
   ASSERT_EQ(entries().size(), 5u);
@@ -86,13 +86,13 @@ TEST_F(ErrorLogStep, NumbersTimesAndCount) {
   EXPECT_EQ(entries()[4].getNumber(), 2);
   EXPECT_EQ(entries()[2].getTime(), 1617);
   // Entries beyond the fifth are kept too.
-  parse(samples::kSixErrorsLog + entry(1, "Error: UNC 8 sectors at LBA = 0x0000abcd = 43981"));
+  parse(samples::text("SixErrorsLog") + entry(1, "Error: UNC 8 sectors at LBA = 0x0000abcd = 43981"));
   ASSERT_EQ(entries().size(), 6u);
   EXPECT_EQ(entries()[5].getSectors(), 8);
 }
 
 TEST_F(ErrorLogStep, FewerThanFiveCommandsBeforeTheNextEntry) {
-  parse(samples::kCableErrorsLog);
+  parse(samples::text("CableErrorsLog"));
   ASSERT_EQ(entries().size(), 2u);
   const KRSMARTErrorLog& first = entries()[0];
   EXPECT_EQ(first.getError1Code(), 5);  // ICRC
@@ -189,9 +189,9 @@ TEST_F(ErrorLogStep, AnEntryAmongTheFirstFiveLinesEndsTheWalk) {
 TEST_F(ErrorLogStep, NoErrorsLogged) {
   struct Case {
     std::string body;
-  } cases[] = {{samples::kNoErrorsLog}, {"=== START OF READ SMART DATA SECTION ===\nSomething else entirely\n"}};
+  } cases[] = {{samples::text("NoErrorsLog")}, {"=== START OF READ SMART DATA SECTION ===\nSomething else entirely\n"}};
   for (const Case& c : cases) {
-    parse(samples::kSixErrorsLog);
+    parse(samples::text("SixErrorsLog"));
     parse(c.body);
     EXPECT_EQ(errorLog.count, 0);
     EXPECT_TRUE(entries().empty());

@@ -5,6 +5,7 @@
 
 #include "logs/Ata.h"
 #include "platform/Exception.h"
+#include "tests/logs/SmartctlSamples.h"
 #include "tests/support/DriveFixture.h"
 
 namespace {
@@ -45,7 +46,7 @@ logs::AtaIdentity identity(const std::string& body, int* reenabled = nullptr) {
 }
 
 TEST(AtaIdentity, ReadsEveryText) {
-  logs::AtaIdentity id = identity(testing_support::kIdentity);
+  logs::AtaIdentity id = identity(samples::text("Identity"));
   EXPECT_EQ(id.modelFamily, "Western Digital Blue");
   EXPECT_EQ(id.model, "WDC WD5000AAKX-00ERMA0");
   EXPECT_EQ(id.serialNumber, "WD-WCC2EUA12345");

@@ -41,7 +41,7 @@ class SelfTestStep : public testing::Test {
 };
 
 TEST_F(SelfTestStep, ReadFailureInTheLogMakesTheDriveFailing) {
-  parse(samples::kFailedReadSelfTestLog);
+  parse(samples::text("FailedReadSelfTestLog"));
   ASSERT_EQ(selfTests.count, 4u);
   const KRSMARTSelfTestLog& failed = entry(1);
   EXPECT_EQ(failed.getNumber(), 2);
@@ -87,7 +87,7 @@ TEST_F(SelfTestStep, FailedTestRule) {
     findings = {};
     findings.startCheck();
     if (c.failedAssessment) findings.health = logs::kHealthFailed;
-    parse(samples::kFailedReadSelfTestLog);
+    parse(samples::text("FailedReadSelfTestLog"));
     EXPECT_TRUE(findings.testsFail);
     EXPECT_EQ(findings.newTestFail, c.newTestFail);
     EXPECT_EQ(findings.health, c.health);
@@ -156,10 +156,10 @@ TEST_F(SelfTestStep, RowCutBeforeItsPercentIsARangeFailureThatKeepsTheRowsBefore
 }
 
 TEST_F(SelfTestStep, NoSelfTestsLogged) {
-  parse(samples::kFailedReadSelfTestLog);
+  parse(samples::text("FailedReadSelfTestLog"));
   ASSERT_TRUE(findings.newTestFail);
   remembered = {};
-  parse(samples::kNoSelfTestsLog);
+  parse(samples::text("NoSelfTestsLog"));
   EXPECT_EQ(selfTests.count, 0u);
   EXPECT_FALSE(selfTests.entries);
   // The rule did not run: its results stay, and no hour is remembered.

@@ -69,6 +69,13 @@ inline const std::vector<std::string> kBaseMenu = {
     "---", "---", "Rescan For Drives ->scanForDrives", "Update Drives ->updateDrives", "---",
     "Launch Tarvel ->launchTarvel", "Quit ->quit [q]"};
 
+// The whole menu after a check that showed `rows` (two per drive).
+inline std::vector<std::string> afterCheck(std::vector<std::string> rows) {
+  rows.insert(rows.end(), {"---", "Last Updated: 1/2/25, 9:41 AM (disabled)"});
+  rows.insert(rows.end(), kBaseMenu.begin() + 1, kBaseMenu.end());
+  return rows;
+}
+
 class FakeStatusItem : public StatusItemView {
  public:
   void setImage(const std::string& name, int size) override { images.push_back({name, size}); }

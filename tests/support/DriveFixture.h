@@ -8,6 +8,7 @@
 
 #include "engine/KRSMARTDrive.h"
 #include "logs/Findings.h"
+#include "tests/logs/SmartctlSamples.h"
 #include "tests/support/TestPlatform.h"
 
 namespace testing_support {
@@ -64,22 +65,6 @@ struct ParserLog {
   std::vector<std::string> messages;
 };
 
-inline const std::string kIdentity =
-    "=== START OF INFORMATION SECTION ===\n"
-    "Model Family:     Western Digital Blue\n"
-    "Device Model:     WDC WD5000AAKX-00ERMA0\n"
-    "Serial Number:    WD-WCC2EUA12345\n"
-    "LU WWN Device Id: 5 0014ee 2b3c4d5e6\n"
-    "Firmware Version: 15.01H15\n"
-    "User Capacity:    500,107,862,016 bytes [500 GB]\n"
-    "Sector Size:      512 bytes logical/physical\n"
-    "Rotation Rate:    7200 rpm\n"
-    "Device is:        In smartctl database 7.3/5319\n"
-    "ATA Version is:   ATA8-ACS T13/1699-D revision 4\n"
-    "SATA Version is:  SATA 3.0, 6.0 Gb/s (current: 3.0 Gb/s)\n"
-    "Local Time is:    Mon Jan  1 12:00:00 2024 UTC\n"
-    "SMART support is: Available - device has SMART capability.\n"
-    "SMART support is: Enabled\n\n";
 
 inline const std::string kHealthPassed =
     "=== START OF READ SMART DATA SECTION ===\n"

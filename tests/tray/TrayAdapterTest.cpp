@@ -329,18 +329,7 @@ TEST(TrayOptions, Arguments) {
 
 class TrayAccessNotice : public testing_support::PlatformTest {};
 
-TEST_F(TrayAccessNotice, SaysWhyNoDriveCouldBeRead) {
-  EXPECT_EQ(tray::accessNotice(false, {}), std::vector<std::string>{});
-  EXPECT_EQ(tray::accessNotice(false, {"sda", "nvme0n1"}),
-            (std::vector<std::string>{"Cannot read sda, nvme0n1: smartctl was denied access",
-                                      "Install Tarvel with: sudo cmake --install build"}));
-  EXPECT_EQ(tray::accessNotice(true, {"sda"}),
-            std::vector<std::string>{"Cannot read the drives: smartctl is missing"});
-}
-
 TEST_F(TrayAccessNotice, DrivesClosedToSmartctlAreNamedInTheMenuAndTheLog) {
-  const fs::path fakedrive = testing_support::buildDir() / "tools/fakedrive/tarvel-fakedrive";
-  ASSERT_TRUE(fs::exists(fakedrive)) << "tarvel-fakedrive is not built";
   const fs::path machine = tray_test::makeTrayMachine(
       scratch.path(), "closed", "sda\nsda1\nsdb\nsdc\n",
       "Filesystem 1K-blocks Used Available Use% Mounted on\n/dev/sda1 100 10 90 10% /\n",

@@ -49,10 +49,6 @@ const std::vector<Step>& steps() {
 // opcode from its caller, which the gate must never let through.
 constexpr std::string_view kTypes[] = {"auto", "ata", "sat", "sat,12", "sat,16", "scsi", "nvme"};
 
-bool oneOf(std::string_view word, std::initializer_list<std::string_view> list) {
-  return std::find(list.begin(), list.end(), word) != list.end();
-}
-
 std::string quoted(const std::string& s) { return "\"" + s + "\""; }
 
 std::string joined(const std::vector<std::string>& words, size_t from, size_t to) {

@@ -27,6 +27,7 @@ packages=(
   python3             # demo output and the tests' JSON check
   python3-aiosmtpd    # tests: the local SMTP sink the mail goes to
   libcap2-bin         # setcap/getcap: the smartctl gate's capabilities
+  util-linux mount    # gate tests: unshare, setpriv, addpart (util-linux) and losetup (mount)
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -326,3 +326,12 @@ TEST_F(PrometheusLabels, OddNamesAreEscapedAndUnreadDrivesOnlyHaveAState) {
   EXPECT_NE(text.find("tarvel_check_timestamp_seconds 1.5\n"), std::string::npos) << text;
   EXPECT_NE(text.find("tarvel_check_duration_seconds 0.25\n"), std::string::npos) << text;
 }
+
+// The alert rules shipped for Prometheus, against their own unit tests
+// (tests/prometheus/tarvel.rules.test.yml: every alert fires when it should
+// and not before).
+TEST(PrometheusRules, AlertsFireAsTheirTestsSay) {
+  auto r = runProcess({kPromtool, "test", "rules", (sourceDir() / "tests/prometheus/tarvel.rules.test.yml").string()});
+  EXPECT_EQ(r.status, 0) << r.out << r.err;
+  EXPECT_NE(r.out.find("SUCCESS"), std::string::npos) << r.out << r.err;
+}

@@ -38,6 +38,7 @@ packages=(
 if [ "${1:-}" = --package ]; then
   packages+=(
     dpkg-dev          # dpkg-shlibdeps: the package's library dependencies
+    file              # CPack picks the programs to give dpkg-shlibdeps with it
     lintian           # checks the package against Debian's policy
   )
 fi

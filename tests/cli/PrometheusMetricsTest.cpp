@@ -273,8 +273,9 @@ TEST_F(PrometheusExport, UnwritableDestinationsExitUnknownAndLeaveNothing) {
       {folder.string() + "/", "needs a file name"},
       {(folder / "taken.prom").string(), "cannot replace"},
   };
+  const std::string drive = (machine / "Contents/MacOS/traces/sdc.trdr").string();
   for (const auto& [destination, said] : cases) {
-    auto r = tarvel({"--prometheus", destination});
+    auto r = tarvel({"--prometheus", destination, "--replay", drive}, false);
     EXPECT_EQ(r.status, 3) << destination;
     EXPECT_NE(r.err.find(said), std::string::npos) << r.err;
   }

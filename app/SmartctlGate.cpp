@@ -1,169 +1,271 @@
 #include "app/SmartctlGate.h"
 
+#include <fcntl.h>
+#include <grp.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <climits>
+#include <cstdio>
 #include <cstdlib>
-#include <map>
-#include <regex>
-#include <set>
+#include <cstring>
+#include <string_view>
 
 namespace gate {
 
 namespace {
 
-const std::regex& wholeDisk() {
-  static const std::regex r("/dev/(sd[a-z]{1,3}|hd[a-z]|vd[a-z]{1,3}|xvd[a-z]{1,3}|nvme[0-9]+(n[0-9]+)?|mmcblk[0-9]+)");
-  return r;
-}
+struct Step {
+  std::vector<std::string_view> words;
+  bool changesDrive = false;
+};
 
-// Options that only read or change how output is shown, with the
-// pattern their value must match ("" for options without a value).
-const std::map<std::string, std::string>& readOnlyOptions() {
-  static const std::map<std::string, std::string> options = {
-      {"-i", ""}, {"--info", ""}, {"-H", ""}, {"--health", ""}, {"-c", ""}, {"--capabilities", ""},
-      {"-A", ""}, {"--attributes", ""}, {"-a", ""}, {"--all", ""}, {"-x", ""}, {"--xall", ""},
-      {"-V", ""}, {"--version", ""}, {"-h", ""}, {"--help", ""}, {"-j", ""}, {"--json", ""},
-      {"-l", "log"}, {"--log", "log"},
-      {"-T", "(normal|conservative|permissive|verypermissive)"},
-      {"--tolerance", "(normal|conservative|permissive|verypermissive)"},
-      {"-d", "(auto|test|ata|scsi|nvme|sat|usbcypress|usbjmicron|usbprolific|usbsunplus|sntjmicron|sntasmedia|"
-             "sntrealtek)(,[0-9a-z]+)?"},
-      {"--device", "(auto|test|ata|scsi|nvme|sat|usbcypress|usbjmicron|usbprolific|usbsunplus|sntjmicron|"
-                   "sntasmedia|sntrealtek)(,[0-9a-z]+)?"},
-      {"-r", "(ioctl|ataioctl|scsiioctl|nvmeioctl)(,[0-9])?"},
-      {"--report", "(ioctl|ataioctl|scsiioctl|nvmeioctl)(,[0-9])?"},
-      {"-n", "(never|sleep|standby|idle)(,([0-9]+|q))*"}, {"--nocheck", "(never|sleep|standby|idle)(,([0-9]+|q))*"},
-      {"-q", "(errorsonly|silent|noserial)"}, {"--quietmode", "(errorsonly|silent|noserial)"},
-      {"-f", "(old|brief|hex|hex,id|hex,val)"}, {"--format", "(old|brief|hex|hex,id|hex,val)"},
-      {"-b", "(warn|exit|ignore)"}, {"--badsum", "(warn|exit|ignore)"},
-      {"-g", "(all|aam|apm|dsn|lookahead|security|wcache|rcache|wcreorder|wcache-sct)"},
-      {"--get", "(all|aam|apm|dsn|lookahead|security|wcache|rcache|wcreorder|wcache-sct)"},
-      {"-v", "[A-Za-z0-9,:_+-]+"}, {"--vendorattribute", "[A-Za-z0-9,:_+-]+"},
-      {"-F", "(none|nologdir|samsung|samsung2|samsung3|xerrorlba|swapid)"},
-      {"--firmwarebug", "(none|nologdir|samsung|samsung2|samsung3|xerrorlba|swapid)"},
-      {"-P", "(use|ignore|show|showall)"}, {"--presets", "(use|ignore|show|showall)"},
+// The steps Tarvel builds, each complete. Self-test start and abort change
+// the drive's state; everything else only reads, apart from enabling SMART.
+const std::vector<Step>& steps() {
+  static const std::vector<Step> list = {
+      {{"-i"}},
+      {{"-H"}},
+      {{"-c"}},
+      {{"-A"}},
+      {{"-l", "error"}},
+      {{"-l", "selftest"}},
+      {{"-l", "selective"}},
+      {{"-s", "on"}},
+      {{"-r", "ataioctl,2", "-a"}},
+      {{"-t", "short"}, true},
+      {{"-t", "long"}, true},
+      {{"-t", "conveyance"}, true},
+      {{"-t", "offline"}, true},
+      {{"-X"}, true},
   };
-  return options;
+  return list;
 }
 
-// Logs that are only read; "scterc,..." and "scttempint,..." would set
-// values and are left out.
-bool readOnlyLog(const std::string& v) {
-  static const std::regex r(
-      "(error|selftest|selective|directory|directory,[gs]|background|sasphy|sataphy|scttemp|scttempsts|"
-      "scttemphist|scterc|devstat|defects|ssd|genstats|xerror|xselftest)"
-      "|(xerror|xselftest|devstat),[0-9]+"
-      "|(gplog|smartlog),(0x)?[0-9a-fA-F]+(,[0-9]+(-[0-9]+)?)?");
-  return std::regex_match(v, r);
+// Device types without bridge parameters: a USB bridge type takes a SCSI
+// opcode from its caller, which the gate must never let through.
+constexpr std::string_view kTypes[] = {"auto", "ata", "sat", "sat,12", "sat,16", "scsi", "nvme"};
+
+bool oneOf(std::string_view word, std::initializer_list<std::string_view> list) {
+  return std::find(list.begin(), list.end(), word) != list.end();
 }
 
-// Lines that change the drive's state, allowed only exactly as Tarvel
-// builds them (device last).
-const std::set<std::vector<std::string>>& stateChangingLines() {
-  static const std::set<std::vector<std::string>> lines = {
-      {"-t", "short"}, {"-t", "long"}, {"-X"}, {"-s", "on"}};
-  return lines;
+std::string quoted(const std::string& s) { return "\"" + s + "\""; }
+
+std::string joined(const std::vector<std::string>& words, size_t from, size_t to) {
+  std::string out;
+  for (size_t i = from; i < to; ++i) out += (i > from ? " " : "") + words[i];
+  return out;
 }
 
-Decision refuse(std::string reason) { return Decision{false, {}, std::move(reason)}; }
+Decision refuse(std::string reason) { return Decision{false, std::move(reason), {}, 0}; }
 
-// Checks the device word and gives the path to run with.
-std::optional<std::string> checkDevice(const std::string& device, const Resolver& resolve, std::string& reason) {
-  if (device == "-") return device;
-  if (!isWholeDiskPath(device)) {
-    reason = "\"" + device + "\" is not a whole-disk device path";
-    return std::nullopt;
+// Closes a descriptor when it goes out of scope.
+struct Fd {
+  int fd = -1;
+  explicit Fd(int f = -1) : fd(f) {}
+  Fd(const Fd&) = delete;
+  Fd& operator=(const Fd&) = delete;
+  Fd& operator=(Fd&& other) noexcept {
+    std::swap(fd, other.fd);
+    return *this;
   }
-  DeviceNode node = resolve(device);
-  // A missing device is left for smartctl to report ("No such device").
-  if (!node.exists) return device;
-  if (!isWholeDiskPath(node.resolved)) {
-    reason = "\"" + device + "\" leads to \"" + node.resolved + "\", which is not a whole disk";
-    return std::nullopt;
+  ~Fd() {
+    if (fd >= 0) ::close(fd);
   }
-  if (!node.isDeviceNode) {
-    reason = "\"" + device + "\" is not a device node";
-    return std::nullopt;
-  }
-  return node.resolved;
+};
+
+// Only root can replace what a folder holds.
+bool onlyRootChanges(int dir) {
+  struct stat st {};
+  return ::fstat(dir, &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == 0 && (st.st_mode & (S_IWGRP | S_IWOTH)) == 0;
+}
+
+const char* kindOf(mode_t mode) {
+  if (S_ISREG(mode)) return "a plain file";
+  if (S_ISDIR(mode)) return "a folder";
+  if (S_ISCHR(mode)) return "a character device";
+  if (S_ISFIFO(mode)) return "a FIFO";
+  if (S_ISSOCK(mode)) return "a socket";
+  return "not a block device";
 }
 
 }  // namespace
 
-bool isWholeDiskPath(const std::string& path) { return std::regex_match(path, wholeDisk()); }
+std::string capabilityNames(Capabilities set) {
+  std::string out;
+  auto add = [&](Capabilities bit, const char* name) {
+    if (set & bit) out += (out.empty() ? "" : ",") + std::string(name);
+  };
+  add(kDacReadSearch, "cap_dac_read_search");
+  add(kSysRawio, "cap_sys_rawio");
+  add(kSysAdmin, "cap_sys_admin");
+  return out;
+}
+
+std::string printable(const std::string& text) {
+  std::string out;
+  for (unsigned char c : text) {
+    if (c >= 0x20 && c < 0x7f) {
+      out += static_cast<char>(c);
+    } else {
+      char hex[5];
+      std::snprintf(hex, sizeof hex, "\\x%02x", c);
+      out += hex;
+    }
+  }
+  return out;
+}
 
 bool reportsMissingPrivileges(const std::string& output) {
   return output.find("Permission denied") != std::string::npos ||
          output.find("Operation not permitted") != std::string::npos;
 }
 
-DeviceNode resolveDevice(const std::string& path) {
+DeviceNode inspectDevice(const std::string& path) {
   DeviceNode node;
+  char resolved[PATH_MAX];
+  if (!::realpath(path.c_str(), resolved)) {
+    node.refusal = quoted(path) + ": " + std::strerror(errno);
+    return node;
+  }
+  node.path = resolved;
+
+  // Walk down from "/" without following links: a link that appeared
+  // since realpath() stops the walk, and every folder on the way must be
+  // one that only root can change.
+  Fd dir(::open("/", O_PATH | O_DIRECTORY | O_CLOEXEC));
+  bool foldersSafe = onlyRootChanges(dir.fd);
+  std::string_view rest(node.path);
+  rest.remove_prefix(1);
+  std::string name;
+  while (true) {
+    size_t slash = rest.find('/');
+    name = std::string(rest.substr(0, slash));
+    if (slash == std::string_view::npos) break;
+    rest.remove_prefix(slash + 1);
+    dir = Fd(::openat(dir.fd, name.c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    if (dir.fd < 0) {
+      node.refusal = quoted(node.path) + " changed while it was checked";
+      return node;
+    }
+    foldersSafe = foldersSafe && onlyRootChanges(dir.fd);
+  }
+  // O_PATH: the node is looked at, not opened, so a FIFO cannot block the
+  // gate and no driver's open runs.
+  Fd file(name.empty() ? -1 : ::openat(dir.fd, name.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC));
   struct stat st {};
-  if (::stat(path.c_str(), &st) != 0) return node;
-  node.exists = true;
-  node.isDeviceNode = S_ISBLK(st.st_mode) || S_ISCHR(st.st_mode);
-  char buf[PATH_MAX];
-  if (::realpath(path.c_str(), buf)) node.resolved = buf;
+  if (file.fd < 0 || ::fstat(file.fd, &st) != 0) {
+    node.refusal = quoted(node.path) + " is not a block device";
+    return node;
+  }
+  if (!S_ISBLK(st.st_mode)) {
+    node.refusal = quoted(node.path) + " is " + kindOf(st.st_mode) + ", not a block device";
+    return node;
+  }
+  if (!foldersSafe) {
+    node.refusal = quoted(node.path) + " lies in a folder that users other than root can change";
+    return node;
+  }
+  const std::string sys =
+      "/sys/dev/block/" + std::to_string(major(st.st_rdev)) + ":" + std::to_string(minor(st.st_rdev));
+  char link[PATH_MAX];
+  ssize_t n = ::readlink(sys.c_str(), link, sizeof link - 1);
+  if (n <= 0) {
+    node.refusal = quoted(node.path) + " is not a disk the kernel lists in /sys/dev/block";
+    return node;
+  }
+  if (::access((sys + "/partition").c_str(), F_OK) == 0) {
+    node.refusal = quoted(node.path) + " is a partition, not a whole disk";
+    return node;
+  }
+  std::string_view kernelName(link, static_cast<size_t>(n));
+  kernelName.remove_prefix(kernelName.rfind('/') + 1);
+  node.nvme = kernelName.starts_with("nvme");
   return node;
 }
 
-Decision decide(const std::vector<std::string>& arguments, const Resolver& resolve) {
-  if (arguments.empty()) return refuse("no arguments");
+bool mayChangeDrives(const std::string& group) {
+  if (::geteuid() == 0) return true;
+  const struct group* g = ::getgrnam(group.c_str());
+  if (!g) return false;
+  if (::getegid() == g->gr_gid || ::getgid() == g->gr_gid) return true;
+  int count = ::getgroups(0, nullptr);
+  if (count <= 0) return false;
+  std::vector<gid_t> groups(static_cast<size_t>(count));
+  count = ::getgroups(count, groups.data());
+  return count > 0 && std::find(groups.begin(), groups.begin() + count, g->gr_gid) != groups.begin() + count;
+}
 
-  // A state-changing line: exactly as Tarvel builds it.
-  std::vector<std::string> head(arguments.begin(), arguments.end() - 1);
-  if (stateChangingLines().count(head)) {
-    std::string reason;
-    auto device = checkDevice(arguments.back(), resolve, reason);
-    if (!device) return refuse(reason);
-    Decision d{true, head, ""};
-    d.arguments.push_back(*device);
+Decision decide(const std::vector<std::string>& arguments, const Caller& caller, const Inspector& inspect) {
+  if (arguments.empty()) return refuse("no arguments");
+  if (arguments.size() > kMaxArguments) return refuse("too many arguments");
+  for (const auto& a : arguments)
+    if (a.size() > kMaxArgumentLength)
+      return refuse("an argument of " + std::to_string(a.size()) + " bytes, longer than " +
+                    std::to_string(kMaxArgumentLength));
+  if (arguments == std::vector<std::string>{"-V"}) return Decision{true, "", arguments, 0};
+
+  // Options that may precede the step, each once.
+  std::string type = "auto";
+  bool seen[3] = {false, false, false};
+  size_t i = 0;
+  const size_t stepEnd = arguments.size() - 1;
+  for (; i < stepEnd; i += 2) {
+    const std::string& option = arguments[i];
+    int which = option == "-d" ? 0 : option == "-n" ? 1 : option == "-T" ? 2 : -1;
+    if (which < 0) break;
+    if (seen[which]) return refuse(quoted(option) + " given twice");
+    seen[which] = true;
+    if (i + 1 >= stepEnd) return refuse(quoted(option) + " without a value before the step");
+    const std::string& value = arguments[i + 1];
+    if (which == 0) {
+      if (std::find(std::begin(kTypes), std::end(kTypes), value) == std::end(kTypes))
+        return refuse("-d " + quoted(value) + " is not a device type Tarvel uses (auto, ata, sat, sat,12, sat,16, "
+                      "scsi, nvme)");
+      type = value;
+    } else if (which == 1 && value != "standby") {
+      return refuse("-n takes only \"standby\", not " + quoted(value));
+    } else if (which == 2 && value != "verypermissive") {
+      return refuse("-T takes only \"verypermissive\", not " + quoted(value));
+    }
+  }
+
+  const Step* step = nullptr;
+  for (const Step& s : steps()) {
+    if (s.words.size() == stepEnd - i &&
+        std::equal(s.words.begin(), s.words.end(), arguments.begin() + static_cast<ptrdiff_t>(i)))
+      step = &s;
+  }
+  if (!step) {
+    if (i == stepEnd) return refuse("no step before the device");
+    return refuse(quoted(joined(arguments, i, stepEnd)) + " is not a step Tarvel builds");
+  }
+
+  const std::string& device = arguments.back();
+  Decision d{true, "", std::vector<std::string>(arguments.begin(), arguments.end() - 1), 0};
+  if (device == "-") {
+    // A replay reaches no drive and needs no privilege.
+    d.arguments.push_back(device);
     return d;
   }
+  if (device.empty() || device[0] == '-') return refuse(quoted(device) + " is not a device");
+  if (step->changesDrive && !caller.mayChangeDrives)
+    return refuse("only root and members of the group " + quoted(caller.group) +
+                  " may start or abort a self-test");
 
-  Decision d{true, {}, ""};
-  bool needsDevice = false;
-  std::optional<std::string> device;
-  for (size_t i = 0; i < arguments.size(); ++i) {
-    std::string word = arguments[i];
-    if (device) return refuse("\"" + *device + "\" must be the last argument");
-    if (word.empty() || word[0] != '-' || word == "-") {
-      std::string reason;
-      device = checkDevice(word, resolve, reason);
-      if (!device) return refuse(reason);
-      continue;
-    }
-    std::string option = word, value;
-    bool inlineValue = false;
-    if (auto eq = word.find('='); word.rfind("--", 0) == 0 && eq != std::string::npos) {
-      option = word.substr(0, eq);
-      value = word.substr(eq + 1);
-      inlineValue = true;
-    }
-    auto it = readOnlyOptions().find(option);
-    if (it == readOnlyOptions().end()) return refuse("option \"" + word + "\" is not allowed");
-    if (it->second.empty()) {
-      if (option != "-V" && option != "--version" && option != "-h" && option != "--help") needsDevice = true;
-      if (inlineValue) return refuse("option \"" + option + "\" takes no value");
-      d.arguments.push_back(word);
-      continue;
-    }
-    if (!inlineValue) {
-      if (i + 1 >= arguments.size()) return refuse("option \"" + option + "\" needs a value");
-      value = arguments[++i];
-    }
-    bool ok = it->second == "log" ? readOnlyLog(value) : std::regex_match(value, std::regex(it->second));
-    if (!ok) return refuse("\"" + value + "\" is not allowed for option \"" + option + "\"");
-    d.arguments.push_back(option);
-    d.arguments.push_back(value);
-    // Showing the drive database needs no drive.
-    bool showsPresets = (option == "-P" || option == "--presets") && (value == "show" || value == "showall");
-    if (!showsPresets) needsDevice = true;
-  }
-  if (needsDevice && !device) return refuse("no device given");
-  if (device) d.arguments.push_back(*device);
+  DeviceNode node = inspect(device);
+  if (!node.refusal.empty()) return refuse(node.refusal);
+  d.arguments.push_back(node.path);
+
+  d.capabilities = kDacReadSearch;
+  const bool ataOrScsi = type == "auto" ? !node.nvme : type != "nvme";
+  if (ataOrScsi) d.capabilities |= kSysRawio;
+  // libata answers the legacy ATA ioctls of "-d ata" only with both.
+  if ((node.nvme && (type == "auto" || type == "nvme")) || type == "ata") d.capabilities |= kSysAdmin;
   return d;
 }
 

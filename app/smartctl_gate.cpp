@@ -1,10 +1,10 @@
 // The bundle's "smartctl": installed with the file capabilities
-// cap_sys_rawio, cap_sys_admin and cap_dac_override, it runs the real
-// smartctl for the
-// command lines of app/SmartctlGate.h only, with a clean environment and
-// those two capabilities handed to smartctl alone (ambient set); anything
-// else is refused with exit status 2. Without the capabilities it still
-// runs smartctl, and explains how to grant them when smartctl is denied.
+// TARVEL_GATE_CAPABILITIES, it runs /usr/sbin/smartctl for the command
+// lines of app/SmartctlGate.h only, with a clean environment and no more
+// capabilities than the line needs, handed to smartctl alone (ambient set,
+// no new privileges). Anything else is refused with exit status 2, for
+// root as for anyone. Without the capabilities it still runs smartctl, and
+// explains how to grant them when smartctl is denied a disk.
 #include <fcntl.h>
 #include <linux/capability.h>
 #include <sys/prctl.h>
@@ -13,6 +13,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -22,72 +23,76 @@
 
 namespace {
 
-#ifdef TARVEL_GATE_TEST_BUILD
-// The test build runs a stand-in "real-smartctl" from its own folder.
-std::string realSmartctl() {
-  char buf[4096];
-  ssize_t n = ::readlink("/proc/self/exe", buf, sizeof buf - 1);
-  std::string self = n > 0 ? std::string(buf, static_cast<size_t>(n)) : "";
-  return self.substr(0, self.rfind('/') + 1) + "real-smartctl";
-}
-#else
-std::string realSmartctl() { return "/usr/sbin/smartctl"; }
-#endif
+constexpr const char* kSmartctl = "/usr/sbin/smartctl";
+constexpr int kRefused = 2;
 
 // Only what smartctl needs; the caller's environment could steer it.
 char kPath[] = "PATH=/usr/sbin:/usr/bin:/sbin:/bin";
 char kLocale[] = "LC_ALL=C";
 char* kEnvironment[] = {kPath, kLocale, nullptr};
 
-constexpr int kRefused = 2;
-// Raw ATA/SCSI commands, NVMe admin commands, and opening a disk node
-// that belongs to root:disk (0660) for a user outside the "disk" group.
-constexpr unsigned kWanted[] = {CAP_SYS_RAWIO, CAP_SYS_ADMIN, CAP_DAC_OVERRIDE};
-constexpr size_t kWantedCount = sizeof kWanted / sizeof kWanted[0];
+struct Known {
+  gate::Capability bit;
+  unsigned cap;
+};
+constexpr Known kKnown[] = {
+    {gate::kDacReadSearch, CAP_DAC_READ_SEARCH}, {gate::kSysRawio, CAP_SYS_RAWIO}, {gate::kSysAdmin, CAP_SYS_ADMIN}};
 
 struct Caps {
   __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
   __user_cap_data_struct data[2]{};
-  bool has(unsigned cap, bool permitted) const {
-    uint32_t set = permitted ? data[cap / 32].permitted : data[cap / 32].effective;
-    return set & (1u << (cap % 32));
-  }
-  void set(unsigned cap, bool permitted, bool effective, bool inheritable) {
-    uint32_t bit = 1u << (cap % 32);
-    auto& d = data[cap / 32];
-    d.permitted = permitted ? d.permitted | bit : d.permitted & ~bit;
-    d.effective = effective ? d.effective | bit : d.effective & ~bit;
-    d.inheritable = inheritable ? d.inheritable | bit : d.inheritable & ~bit;
+  bool permitted(unsigned cap) const { return data[cap / 32].permitted & (1u << (cap % 32)); }
+  void add(unsigned cap) {
+    const uint32_t bit = 1u << (cap % 32);
+    data[cap / 32].permitted |= bit;
+    data[cap / 32].effective |= bit;
+    data[cap / 32].inheritable |= bit;
   }
 };
 
 bool getCaps(Caps& c) { return ::syscall(SYS_capget, &c.header, c.data) == 0; }
 bool setCaps(Caps& c) { return ::syscall(SYS_capset, &c.header, c.data) == 0; }
 
-// Keeps at most the wanted capabilities, none inheritable, nothing
-// ambient: whatever the caller passed in does not flow on.
-bool narrowCapabilities(bool& privileged) {
-  ::prctl(PR_CAP_AMBIENT, PR_CAP_AMBIENT_CLEAR_ALL, 0, 0, 0);
+// Of the capabilities the gate knows, those this process may use.
+gate::Capabilities held() {
+  Caps c;
+  if (!getCaps(c)) return 0;
+  gate::Capabilities set = 0;
+  for (const Known& k : kKnown)
+    if (c.permitted(k.cap)) set |= k.bit;
+  return set;
+}
+
+// Until the line is judged, no capability is in effect and none can be
+// passed on: the device is resolved and inspected with the caller's own
+// rights, so the gate tells nothing about places the caller cannot see.
+bool suspend() {
+  if (::prctl(PR_CAP_AMBIENT, PR_CAP_AMBIENT_CLEAR_ALL, 0, 0, 0) != 0) return false;
   Caps c;
   if (!getCaps(c)) return false;
-  bool keep[kWantedCount];
-  for (size_t i = 0; i < kWantedCount; ++i) keep[i] = c.has(kWanted[i], true);
-  c.data[0] = c.data[1] = {};
-  for (size_t i = 0; i < kWantedCount; ++i) c.set(kWanted[i], keep[i], keep[i], false);
-  privileged = keep[0];
+  for (auto& d : c.data) d.effective = d.inheritable = 0;
   return setCaps(c);
 }
 
-// Makes the kept capabilities ambient so that the exec'd smartctl (which
-// has no file capabilities) receives them.
-void handCapabilitiesToChild() {
+// Keeps exactly `keep` (permitted, effective, inheritable and ambient) and
+// forbids gaining more through exec, so that the exec'd smartctl holds
+// `keep` and nothing else: a user's file capabilities arrive through the
+// ambient set, and root's full set is cut down to `keep` by no_new_privs.
+bool keepOnly(gate::Capabilities keep) {
   Caps c;
-  if (!getCaps(c)) return;
-  for (unsigned cap : kWanted)
-    if (c.has(cap, true)) c.set(cap, true, true, true);
-  if (!setCaps(c)) return;
-  for (unsigned cap : kWanted)
-    if (c.has(cap, true)) ::prctl(PR_CAP_AMBIENT, PR_CAP_AMBIENT_RAISE, cap, 0, 0);
+  for (const Known& k : kKnown)
+    if (keep & k.bit) c.add(k.cap);
+  if (!setCaps(c)) return false;
+  for (const Known& k : kKnown)
+    if ((keep & k.bit) && ::prctl(PR_CAP_AMBIENT, PR_CAP_AMBIENT_RAISE, k.cap, 0, 0) != 0) return false;
+  return ::prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) == 0;
+}
+
+// A caller may start the gate with standard descriptors closed, so that
+// the device smartctl opens would take their place.
+void openStandardDescriptors() {
+  for (int fd = 0; fd <= 2; ++fd)
+    if (::fcntl(fd, F_GETFD) < 0 && errno == EBADF && ::open("/dev/null", O_RDWR) < 0) _exit(1);
 }
 
 std::vector<char*> argv(const std::string& program, std::vector<std::string>& args) {
@@ -114,19 +119,34 @@ std::string selfPath() {
   return n > 0 ? std::string(buf, static_cast<size_t>(n)) : "smartctl";
 }
 
-// Unprivileged: run smartctl as a child, pass its output on, and add a
-// plain explanation when it was denied the disk.
-int runAndExplain(const std::string& program, std::vector<std::string>& args) {
+// Three lines, so that Tarvel's drive record takes the third, with
+// " failed: " in it, as smartctl's error message and shows it.
+void printRefusal(const std::string& reason) {
+  std::string text = "Tarvel smartctl gate: refused.\n"
+                     "It runs smartctl only with the command lines Tarvel builds, on whole disks (see \"The "
+                     "smartctl gate\" in Tarvel's README); run " +
+                     std::string(kSmartctl) + " as root for anything else.\nCheck failed: " +
+                     gate::printable(reason) + ".\n";
+  writeAll(STDERR_FILENO, text.data(), text.size());
+}
+
+[[noreturn]] void exec(std::vector<std::string>& args) {
+  auto v = argv(kSmartctl, args);
+  ::execve(kSmartctl, v.data(), kEnvironment);
+  std::fprintf(stderr, "smartctl gate: cannot run %s: %s\n", kSmartctl, std::strerror(errno));
+  _exit(127);
+}
+
+// Without all the capabilities the line needs: run smartctl as a child,
+// pass its output on, and add a plain explanation when it was denied.
+int runAndExplain(std::vector<std::string>& args) {
   int fds[2];
   if (::pipe2(fds, O_CLOEXEC) != 0) return 1;
   pid_t pid = ::fork();
   if (pid < 0) return 1;
   if (pid == 0) {
     ::dup2(fds[1], STDOUT_FILENO);
-    auto v = argv(program, args);
-    ::execve(program.c_str(), v.data(), kEnvironment);
-    std::fprintf(stderr, "smartctl gate: cannot run %s: %s\n", program.c_str(), std::strerror(errno));
-    _exit(127);
+    exec(args);
   }
   ::close(fds[1]);
   std::string output;
@@ -145,11 +165,11 @@ int runAndExplain(const std::string& program, std::vector<std::string>& args) {
   while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
   }
   if (gate::reportsMissingPrivileges(output)) {
-    std::string hint =
-        "\nTarvel: smartctl was not allowed to open the disk. Tarvel's smartctl (" + selfPath() +
-        ") has not been given the capabilities to read disks. Install Tarvel with "
-        "`sudo cmake --install build`, which grants them, or grant them by hand: "
-        "`sudo setcap cap_sys_rawio,cap_sys_admin,cap_dac_override+ep '" + selfPath() + "'`.\n";
+    const std::string self = selfPath();
+    std::string hint = "\nTarvel: smartctl was not allowed to open the disk. Tarvel's smartctl (" + self +
+                       ") has not been given the capabilities to read disks. Install Tarvel with "
+                       "`sudo cmake --install build`, which grants them, or grant them by hand: "
+                       "`sudo setcap " TARVEL_GATE_CAPABILITIES "+ep '" + self + "'`.\n";
     writeAll(STDOUT_FILENO, hint.data(), hint.size());
   }
   if (WIFEXITED(status)) return WEXITSTATUS(status);
@@ -158,26 +178,33 @@ int runAndExplain(const std::string& program, std::vector<std::string>& args) {
 
 }  // namespace
 
-int main(int argc, char** argv_) {
-  bool privileged = false;
-  bool narrowed = narrowCapabilities(privileged);
-  if (::geteuid() == 0) privileged = true;
+#if defined(__SANITIZE_ADDRESS__)
+// File capabilities make the gate undumpable, and LeakSanitizer cannot stop
+// an undumpable process to look for leaks (sanitizer builds only).
+extern "C" int __lsan_is_turned_off() { return ::prctl(PR_GET_DUMPABLE, 0, 0, 0, 0) == 0; }
+#endif
 
+int main(int argc, char** argv_) {
+  openStandardDescriptors();
+  const gate::Capabilities available = held();
+  if (!suspend()) {
+    std::fprintf(stderr, "smartctl gate: cannot set its capabilities: %s\n", std::strerror(errno));
+    return 1;
+  }
+
+  const std::string group = TARVEL_GATE_SELFTEST_GROUP;
   std::vector<std::string> args(argv_ + 1, argv_ + argc);
-  gate::Decision d = gate::decide(args, gate::resolveDevice);
+  gate::Decision d = gate::decide(args, gate::Caller{gate::mayChangeDrives(group), group}, gate::inspectDevice);
   if (!d.allowed) {
-    std::fprintf(stderr,
-                 "smartctl gate: refused: %s.\nTarvel runs smartctl only with its own read-only command lines, "
-                 "on a whole disk (/dev/sdX, /dev/nvmeN, /dev/nvmeNnM, /dev/vdX, /dev/hdX, /dev/mmcblkN) or \"-\".\n",
-                 d.reason.c_str());
+    printRefusal(d.reason);
     return kRefused;
   }
-  std::string program = realSmartctl();
   ::close_range(3, ~0u, 0);
-  if (!privileged || !narrowed) return runAndExplain(program, d.arguments);
-  if (::geteuid() != 0) handCapabilitiesToChild();
-  auto v = argv(program, d.arguments);
-  ::execve(program.c_str(), v.data(), kEnvironment);
-  std::fprintf(stderr, "smartctl gate: cannot run %s: %s\n", program.c_str(), std::strerror(errno));
-  return 127;
+  const gate::Capabilities granted = d.capabilities & available;
+  if (!keepOnly(granted)) {
+    std::fprintf(stderr, "smartctl gate: cannot set its capabilities: %s\n", std::strerror(errno));
+    return 1;
+  }
+  if (granted != d.capabilities) return runAndExplain(d.arguments);
+  exec(d.arguments);
 }

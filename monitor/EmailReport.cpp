@@ -1,5 +1,10 @@
 // The e-mail report: runs the bundle's sendEmail tool with the report and
 // the mail account from the preferences and the keychain.
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 
 #include "engine/KRTask.h"
@@ -31,6 +36,35 @@ std::optional<std::string> failureInOutput(const OutputLines& lines) {
   return reason;
 }
 
+// The password reaches sendEmail on its standard input, which it reads
+// when it has a user name and no "-xp": as an argument it would show in
+// every process listing, to every local user (sendEmail even copies its
+// arguments into its process title). A pipe, reopened by the child
+// through /proc, keeps it out of files, arguments and environment.
+class PasswordPipe {
+ public:
+  explicit PasswordPipe(const std::string& password) {
+    if (password.find('\n') != std::string::npos)
+      throw platform::Exception("PasswordException", "the password holds a line feed, which sendEmail cannot read");
+    int fds[2];
+    if (::pipe2(fds, O_CLOEXEC | O_NONBLOCK) != 0)
+      throw platform::Exception("PasswordException", std::string("cannot create a pipe: ") + std::strerror(errno));
+    readEnd_ = fds[0];
+    const std::string line = password + "\n";
+    const ssize_t written = ::write(fds[1], line.data(), line.size());
+    ::close(fds[1]);
+    if (written != static_cast<ssize_t>(line.size()))
+      throw platform::Exception("PasswordException", "the password is too long to hand to sendEmail");
+  }
+  ~PasswordPipe() { ::close(readEnd_); }
+  PasswordPipe(const PasswordPipe&) = delete;
+  PasswordPipe& operator=(const PasswordPipe&) = delete;
+  std::string path() const { return "/proc/self/fd/" + std::to_string(readEnd_); }
+
+ private:
+  int readEnd_ = -1;
+};
+
 }  // namespace
 
 std::optional<std::string> KRTarvelMenuItemController::sendEmailWithSubjectAndMessage(
@@ -53,15 +87,13 @@ std::optional<std::string> KRTarvelMenuItemController::sendEmailWithSubjectAndMe
     if (debug) platform::log(format("Host: %@", host));
 
     bool haveAccount = true;
+    std::optional<std::string> password;
     if (prefs.integerForKey("EmailAuthenticationType") != 0) {
       const std::string user = prefs.stringForKey("EmailUsername").value_or("");
-      std::optional<std::string> password;
       if (passwordLookup) password = passwordLookup(format("Tarvel (SMTP): %@", user), user);
       if (password) {
         arguments.insert(arguments.end(), {"-xu", user});
-        // Logged before the password is added, so it never reaches the log.
         if (debug) platform::log(format("Arguments: %@", join(arguments, ", ")));
-        arguments.insert(arguments.end(), {"-xp", *password});
       } else {
         haveAccount = false;
         failure = "Username/password item not found";
@@ -73,6 +105,11 @@ std::optional<std::string> KRTarvelMenuItemController::sendEmailWithSubjectAndMe
       const std::string tool =
           (std::filesystem::path(platform::bundle().bundlePath) / "Contents" / "MacOS" / "sendEmail").string();
       KRTask task;
+      std::optional<PasswordPipe> secret;
+      if (password) {
+        secret.emplace(*password);
+        task.setReadFromFilePath(secret->path());
+      }
       std::optional<OutputLines> output = task.parseCommandLine(tool, arguments);
       if (!output || output->empty()) {
         failure = "Error running email command";

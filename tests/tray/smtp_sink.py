@@ -3,7 +3,10 @@
 written to file descriptor 3) and saves each message as FOLDER/message-N.eml,
 headed by the envelope and the login it was given. With USER and PASSWORD it
 offers AUTH LOGIN and PLAIN without TLS and takes mail only after a login
-with them.
+with them; a PASSWORD of "-" is read from standard input instead, so that it
+shows in no process's arguments. While the file named by SMTP_SINK_HOLD
+exists, each session is held at DATA, after the login, and FILE.held says so
+(for at most 60 seconds).
 
 Usage: smtp_sink.py FOLDER [USER PASSWORD]
 """
@@ -18,12 +21,21 @@ from aiosmtpd.smtp import SMTP, AuthResult, LoginPassword
 warnings.simplefilter("ignore")
 folder = sys.argv[1]
 user, password = (sys.argv[2], sys.argv[3]) if len(sys.argv) > 3 else (None, None)
+if password == "-":
+    password = sys.stdin.readline().rstrip("\n")
+hold = os.environ.get("SMTP_SINK_HOLD")
 
 
 class Saver:
     count = 0
 
     async def handle_DATA(self, server, session, envelope):
+        if hold and os.path.exists(hold):
+            open(hold + ".held", "w").close()
+            for _ in range(1200):
+                if not os.path.exists(hold):
+                    break
+                await asyncio.sleep(0.05)
         Saver.count += 1
         login = session.auth_data.login.decode() if session.authenticated else ""
         head = "X-Sink-Login: %s\nX-Sink-From: %s\nX-Sink-To: %s\n" % (

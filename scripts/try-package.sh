@@ -68,7 +68,7 @@ try_inside() {
   done
 
   step "systemd-analyze verify"
-  systemd-analyze verify /lib/systemd/system/tarvel.service /lib/systemd/system/tarvel.timer
+  systemd-analyze verify /usr/lib/systemd/system/tarvel.service /usr/lib/systemd/system/tarvel.timer
 
   step "what the hourly check writes, then apt purge"
   # The service's own files, written as it would (its environment, node_exporter's folder).

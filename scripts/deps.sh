@@ -3,6 +3,7 @@
 # Installed without recommends, so each line says which part needs it; what
 # CMake finds must come in through these packages' hard dependencies
 # (check with `apt-cache depends --no-recommends PACKAGE`).
+# Usage: scripts/deps.sh [--package]
 set -euo pipefail
 packages=(
   build-essential     # compiler and libc headers
@@ -28,7 +29,21 @@ packages=(
   python3-aiosmtpd    # tests: the local SMTP sink the mail goes to
   libcap2-bin         # setcap/getcap: the smartctl gate's capabilities
   util-linux mount    # gate tests: unshare, setpriv, addpart (util-linux) and losetup (mount)
+  systemd             # tests: systemd-analyze verify of tarvel.service and .timer (nothing is started;
+                      # a container without systemd running is fine)
+  prometheus          # tests: promtool lints the metrics and runs the alert rules' tests. Where systemd
+                      # runs, Debian enables and starts its server (port 9090); the tests never use it
+  prometheus-node-exporter  # tests: a node_exporter of their own serves the metrics file (also
+                            # enabled and started where systemd runs, port 9100; unused by the tests)
 )
+# scripts/package.sh: building the Debian package and checking it.
+if [ "${1:-}" = --package ]; then
+  packages+=(
+    dpkg-dev          # dpkg-shlibdeps: the package's library dependencies
+    file              # CPack picks the programs to give dpkg-shlibdeps with it
+    lintian           # checks the package against Debian's policy
+  )
+fi
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

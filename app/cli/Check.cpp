@@ -1,6 +1,7 @@
 #include "app/cli/Check.h"
 
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -8,6 +9,7 @@
 #include "app/cli/DriveJson.h"
 #include "app/cli/DriveStatus.h"
 #include "app/cli/Progress.h"
+#include "app/cli/PrometheusMetrics.h"
 #include "app/cli/SmartctlSetup.h"
 #include "app/cli/TextOutput.h"
 #include "discovery/KRSMARTScanner.h"
@@ -70,6 +72,7 @@ void noteUpdate(const KRSMARTDrive& drive, Findings& findings) {
 }  // namespace
 
 int runCheck(const Options& options, const discovery::NamingProfile& naming, std::ostream& out, std::ostream& err) {
+  const auto started = std::chrono::steady_clock::now();
   Findings findings;
   auto scanner = KRSMARTScanner::initForCommandLine();
   scanner.setNamingProfile(naming);
@@ -128,7 +131,17 @@ int runCheck(const Options& options, const discovery::NamingProfile& naming, std
 
   for (const auto& m : findings.messages) err << "tarvel: " << m << "\n";
   if (options.json) writeCheckDocument(out, drives, findings.messages, status);
-  else printDrives(out, drives, options.report, options.info || !options.devices.empty() || !options.replays.empty());
+  else if (options.prometheus != "-")
+    printDrives(out, drives, options.report, options.info || !options.devices.empty() || !options.replays.empty());
+  if (options.prometheus) {
+    const CheckRun run{std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch()).count(),
+                       std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count(),
+                       !findings.couldNotCheck};
+    if (auto why = writeMetrics(*options.prometheus, prometheusText(drives, run), out)) {
+      err << "tarvel: " << *why << "\n";
+      return 3;
+    }
+  }
   return status;
 }
 

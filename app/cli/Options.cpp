@@ -48,7 +48,7 @@ ParsedOptions parseOptions(const std::vector<std::string>& args) {
     };
     auto needsValue = [&](const std::string& what) { return refuse("option " + arg + " needs " + what); };
     const bool takesValue = arg == "--replay" || arg == "--timeout" || arg == "--listings" || arg == "--naming" ||
-                            arg == "--smartctl-options";
+                            arg == "--smartctl-options" || arg == "--prometheus";
     if (inlineValue && !takesValue) return refuse("unknown option " + args[i]);
 
     if (arg == "-h" || arg == "--help") {
@@ -61,6 +61,10 @@ ParsedOptions parseOptions(const std::vector<std::string>& args) {
       o.info = true;
     } else if (arg == "--json") {
       o.json = true;
+    } else if (arg == "--prometheus") {
+      auto v = value();
+      if (!v || v->empty()) return needsValue("a file, or - for standard output");
+      o.prometheus = *v;
     } else if (arg == "-v" || arg == "--verbose") {
       o.verbose = true;
     } else if (arg == "--debug") {
@@ -105,6 +109,9 @@ ParsedOptions parseOptions(const std::vector<std::string>& args) {
   }
   if ((o.json || o.report) && o.command != DriveCommand::None)
     return refuse(std::string(o.json ? "--json" : "--report") + " applies to checks, not to drive commands");
+  if (o.prometheus && o.command != DriveCommand::None) return refuse("--prometheus applies to checks, not to drive commands");
+  if (o.prometheus == "-" && (o.json || o.report))
+    return refuse(std::string(o.json ? "--json" : "--report") + " and --prometheus - cannot share standard output");
   if (o.json && o.report) return refuse("--json and --report cannot be combined; the JSON document holds the report data");
   return {o, {}};
 }
@@ -125,6 +132,9 @@ read of them (identity, health, self-test and capability texts).
   -i, --info            show what was read of every drive, also when scanning
   --report              print the full report of each drive
   --json                print one JSON document with every drive record
+  --prometheus FILE     also write the check as Prometheus metrics for
+                        node_exporter's textfile collector (FILE replaced
+                        at once); "-" prints them instead of the drives
   --timeout SECONDS     time limit of one smartctl run (default 600)
   -v, --verbose         write the log to standard error too (it always
                         goes to the system log)
@@ -151,7 +161,8 @@ Exit status, as a monitoring plugin's, the worst that applies:
   2  some drive failed
   1  some drive is failing
   3  the drives could not be checked: a wrong argument, no smartctl, the scan
-     failed, no drive found, or a drive of unknown health
+     failed, no drive found, a drive of unknown health, or the metrics
+     file could not be written
   0  every drive passed
 Drive commands exit with 0 when done and 1 when smartctl refused or did not
 answer.

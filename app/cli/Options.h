@@ -16,6 +16,7 @@ struct Options {
   bool report = false;
   bool info = false;  // what was read of each drive, under its state line
   bool json = false;
+  std::optional<std::string> prometheus;  // metrics file, "-" for standard output
   bool verbose = false;  // the log also on standard error
   bool debug = false;    // debug messages on
   std::optional<double> timeout;

@@ -124,7 +124,7 @@ TEST_F(MailPasswordTest, ThePasswordShowsInNoProcessAndTheMailArrivesWithTheLogi
   prefs.setObject("EmailCustomPort", PlistValue(std::to_string(sink.port())));
   prefs.setInteger("EmailAuthenticationType", 1);
   prefs.setObject("EmailUsername", PlistValue(std::string("monitor")));
-  const PasswordLookup keychain = [](const std::string& service, const std::string& account) {
+  const monitor::PasswordLookup keychain = [](const std::string& service, const std::string& account) {
     return service == "Tarvel (SMTP): monitor" && account == "monitor" ? std::optional<std::string>(kPassword)
                                                                        : std::nullopt;
   };

@@ -1,0 +1,365 @@
+// `tarvel --prometheus` on the demo machine, read back by the real Prometheus
+// tools: promtool's linter, and a node_exporter whose textfile collector
+// serves the file over HTTP.
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <map>
+#include <sstream>
+#include <thread>
+
+#include "app/cli/Options.h"
+#include "app/cli/PrometheusMetrics.h"
+#include "tests/support/RunProcess.h"
+#include "tests/support/TestPlatform.h"
+
+namespace fs = std::filesystem;
+using testing_support::buildDir;
+using testing_support::readFile;
+using testing_support::runProcess;
+using testing_support::ScratchDir;
+using testing_support::sourceDir;
+
+namespace {
+
+const char* kPromtool = "/usr/bin/promtool";
+const char* kNodeExporter = "/usr/bin/prometheus-node-exporter";
+
+double now() { return std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch()).count(); }
+
+// Samples of an exposition text: "name{labels}" (as written) -> value.
+std::map<std::string, double> samples(const std::string& text) {
+  std::map<std::string, double> out;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) {
+    if (line.empty() || line[0] == '#') continue;
+    size_t blank = line.rfind(' ');
+    if (blank == std::string::npos) continue;
+    out[line.substr(0, blank)] = std::stod(line.substr(blank + 1));
+  }
+  return out;
+}
+
+// The value of `metric` for the drive at `device`, whatever its other labels.
+std::optional<double> driveValue(const std::map<std::string, double>& s, const std::string& metric,
+                                 const std::string& device) {
+  const std::string prefix = metric + "{device=\"" + device + "\",";
+  for (const auto& [key, value] : s)
+    if (key.rfind(prefix, 0) == 0) return value;
+  return std::nullopt;
+}
+
+// A node_exporter with only the textfile collector, on a socket bound here
+// to a free port of 127.0.0.1 and handed over as systemd would (LISTEN_FDS):
+// no port is guessed, and a request waits in the socket's queue until the
+// exporter takes it, so there is no start-up to wait for.
+class NodeExporter {
+ public:
+  NodeExporter(const fs::path& folder, const fs::path& log) {
+    int listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    if (listener < 0 || ::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+        ::listen(listener, 8) != 0 || ::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length) != 0)
+      return;
+    port_ = ntohs(address.sin_port);
+    int output = ::open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    const std::string textfiles = "--collector.textfile.directory=" + folder.string();
+    pid_ = ::fork();
+    if (pid_ == 0) {
+      ::dup2(listener, 3);  // the copy loses close-on-exec
+      ::dup2(output, STDOUT_FILENO);
+      ::dup2(output, STDERR_FILENO);
+      // exec keeps the shell's process id, which LISTEN_PID must name.
+      ::execl("/bin/sh", "sh", "-c", "LISTEN_PID=$$ LISTEN_FDS=1 exec \"$0\" \"$@\"", kNodeExporter,
+              "--web.systemd-socket", "--collector.disable-defaults", "--collector.textfile", textfiles.c_str(),
+              static_cast<char*>(nullptr));
+      ::_exit(127);
+    }
+    // Only the exporter holds the socket now: if it dies, requests fail at once.
+    ::close(listener);
+    if (output >= 0) ::close(output);
+  }
+
+  ~NodeExporter() {
+    if (pid_ <= 0) return;
+    ::kill(pid_, SIGTERM);
+    for (int i = 0; i < 1000; ++i) {
+      if (::waitpid(pid_, nullptr, WNOHANG) == pid_) return;
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    ::kill(pid_, SIGKILL);
+    ::waitpid(pid_, nullptr, 0);
+  }
+
+  bool started() const { return pid_ > 0; }
+
+  // The response to GET `path` (head and body), or what went wrong.
+  std::string get(const std::string& path) const {
+    int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    timeval limit{60, 0};
+    ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
+    ::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &limit, sizeof limit);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = htons(port_);
+    if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+      ::close(fd);
+      return "connect failed";
+    }
+    const std::string request = "GET " + path + " HTTP/1.0\r\nHost: 127.0.0.1\r\n\r\n";
+    ::send(fd, request.data(), request.size(), MSG_NOSIGNAL);
+    std::string response;
+    char buf[8192];
+    for (ssize_t n; (n = ::recv(fd, buf, sizeof buf, 0)) != 0;) {
+      if (n < 0) {
+        if (errno == EINTR) continue;
+        response += "\n(read failed: " + std::string(std::strerror(errno)) + ")";
+        break;
+      }
+      response.append(buf, static_cast<size_t>(n));
+    }
+    ::close(fd);
+    return response;
+  }
+
+ private:
+  uint16_t port_ = 0;
+  pid_t pid_ = -1;
+};
+
+class PrometheusExport : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!fs::exists(fakedrive())) GTEST_SKIP() << "built without the fake-drive tool";
+    machine = scratch.path() / "Demo.app";
+    auto made = runProcess({"/bin/sh", (sourceDir() / "tests/simulated-machine/make-machine.sh").string(),
+                            (sourceDir() / "resources/demo-machine").string(), machine.string(),
+                            (buildDir() / "Tarvel Menu Item.app/Contents/MacOS/tarvel").string(), fakedrive().string()});
+    ASSERT_EQ(made.status, 0) << made.err;
+    fs::create_directories(scratch.path() / "home");
+  }
+
+  static fs::path fakedrive() { return buildDir() / "tools/fakedrive/tarvel-fakedrive"; }
+
+  testing_support::ProcessResult tarvel(std::vector<std::string> args, bool scan = true) {
+    std::vector<std::string> argv{(machine / "Contents/MacOS/tarvel").string()};
+    if (scan) argv.insert(argv.end(), {"--listings", (machine / "listings").string()});
+    argv.insert(argv.end(), args.begin(), args.end());
+    return runProcess(argv, "",
+                      {{"HOME", (scratch.path() / "home").string()}, {"XDG_CONFIG_HOME", ""}, {"XDG_STATE_HOME", ""},
+                       {"XDG_DATA_HOME", ""}, {"LANG", "C"}, {"LANGUAGE", ""}});
+  }
+
+  ScratchDir scratch;
+  fs::path machine;
+};
+
+}  // namespace
+
+TEST_F(PrometheusExport, EveryDriveWithItsStateAndCounters) {
+  const double before = now();
+  auto r = tarvel({"--prometheus", "-"});
+  const double after = now();
+  EXPECT_EQ(r.status, 2) << r.err;  // the exit status is the check's, as without metrics
+  EXPECT_EQ(r.out.find("PASSED"), std::string::npos) << "the drive lines would corrupt the metrics";
+  auto s = samples(r.out);
+
+  struct Row {
+    const char* metric;
+    const char* device;
+    double value;
+  };
+  const Row rows[] = {
+      {"tarvel_drive_state", "/dev/sda", 0},
+      {"tarvel_drive_state", "/dev/sdb", 0},
+      {"tarvel_drive_state", "/dev/sdc", 1},
+      {"tarvel_drive_state", "/dev/sdd", 2},
+      {"tarvel_drive_state", "/dev/sde", 1},
+      {"tarvel_drive_temperature_celsius", "/dev/sdc", 36},
+      {"tarvel_drive_power_on_seconds_total", "/dev/sdc", 24870.0 * 3600},
+      {"tarvel_drive_reallocated_sectors", "/dev/sdc", 1432},
+      {"tarvel_drive_pending_sectors", "/dev/sdc", 16},
+      {"tarvel_drive_offline_uncorrectable_sectors", "/dev/sdc", 16},
+      {"tarvel_drive_errors_total", "/dev/sdc", 2},
+      {"tarvel_drive_errors_total", "/dev/sda", 0},
+  };
+  for (const Row& row : rows) EXPECT_EQ(driveValue(s, row.metric, row.device), row.value) << row.metric << " " << row.device;
+  EXPECT_EQ(s.count("tarvel_drive_state{device=\"/dev/sdc\",kind=\"ata\",model=\"ST4000DM006-2G5107\","
+                    "serial=\"ZFN1X7QK\",title=\"/srv/data\"}"),
+            1u)
+      << r.out;
+
+  EXPECT_EQ(s["tarvel_check_success"], 1);
+  EXPECT_GE(s["tarvel_check_timestamp_seconds"], before - 1);
+  EXPECT_LE(s["tarvel_check_timestamp_seconds"], after + 1);
+  EXPECT_GT(s["tarvel_check_duration_seconds"], 0);
+  EXPECT_LE(s["tarvel_check_duration_seconds"], after - before + 1);
+
+  // Each family once, its HELP and TYPE before its samples.
+  std::istringstream in(r.out);
+  std::map<std::string, int> declared;
+  std::string current;
+  for (std::string line; std::getline(in, line);) {
+    if (line.rfind("# TYPE ", 0) == 0) {
+      current = line.substr(7, line.find(' ', 7) - 7);
+      EXPECT_EQ(++declared[current], 1) << current;
+    } else if (line[0] != '#') {
+      EXPECT_EQ(line.rfind(current, 0), 0u) << line << " outside its family " << current;
+    }
+  }
+}
+
+TEST_F(PrometheusExport, TemperatureStaysCelsiusWhenTheUserPrefersFahrenheit) {
+  const char* devices[] = {"/dev/sda", "/dev/sdb", "/dev/sdc", "/dev/sdd", "/dev/sde"};
+  auto celsius = samples(tarvel({"--prometheus", "-"}).out);
+  ASSERT_EQ(tarvel({"defaults", "write", "org.tarvel.Tarvel", "DisplayTempInFahrenheit", "-bool", "YES"}, false).status, 0);
+  auto json = tarvel({"--json"}).out;
+  ASSERT_NE(json.find("\"temperature\": 96"), std::string::npos) << "the drive record holds Fahrenheit: " << json;
+  auto s = samples(tarvel({"--prometheus", "-"}).out);
+  for (const char* device : devices) {
+    auto want = driveValue(celsius, "tarvel_drive_temperature_celsius", device);
+    ASSERT_TRUE(want) << device;
+    EXPECT_EQ(driveValue(s, "tarvel_drive_temperature_celsius", device), want) << device;
+  }
+}
+
+TEST_F(PrometheusExport, CheckThatCouldNotRunSaysSoWithoutDrives) {
+  auto r = tarvel({"--prometheus", "-", "--listings", (scratch.path() / "no-such-machine").string()}, false);
+  EXPECT_EQ(r.status, 3);
+  auto s = samples(r.out);
+  EXPECT_EQ(s["tarvel_check_success"], 0);
+  EXPECT_EQ(r.out.find("tarvel_drive_"), std::string::npos) << r.out;
+}
+
+TEST_F(PrometheusExport, FileIsReplacedWholeAndReadableByTheCollector) {
+  fs::path folder = scratch.path() / "textfiles";
+  fs::create_directories(folder);
+  fs::path file = folder / "tarvel.prom";
+  auto first = tarvel({"--prometheus", file.string()});
+  EXPECT_EQ(first.status, 2) << first.err;
+  EXPECT_NE(first.out.find("/srv/data: FAILING"), std::string::npos) << "the drives are still printed: " << first.out;
+  struct stat one {};
+  ASSERT_EQ(::stat(file.c_str(), &one), 0);
+  EXPECT_EQ(one.st_mode & 0777, 0644u);
+  EXPECT_EQ(driveValue(samples(readFile(file)), "tarvel_drive_state", "/dev/sdd"), 2);
+
+  ASSERT_EQ(tarvel({"--prometheus", file.string()}).status, 2);
+  struct stat two {};
+  ASSERT_EQ(::stat(file.c_str(), &two), 0);
+  EXPECT_NE(one.st_ino, two.st_ino) << "rewritten in place, where a reader could see half of it";
+  std::vector<std::string> names;
+  for (const auto& e : fs::directory_iterator(folder)) names.push_back(e.path().filename().string());
+  EXPECT_EQ(names, std::vector<std::string>{"tarvel.prom"}) << "a temporary file was left behind";
+}
+
+TEST_F(PrometheusExport, UnwritableDestinationsExitUnknownAndLeaveNothing) {
+  fs::path folder = scratch.path() / "textfiles";
+  fs::create_directories(folder / "taken.prom");
+  const std::pair<std::string, const char*> cases[] = {
+      {(scratch.path() / "missing/tarvel.prom").string(), "cannot write the metrics into"},
+      {folder.string() + "/", "needs a file name"},
+      {(folder / "taken.prom").string(), "cannot replace"},
+  };
+  const std::string drive = (machine / "Contents/MacOS/traces/sdc.trdr").string();
+  for (const auto& [destination, said] : cases) {
+    auto r = tarvel({"--prometheus", destination, "--replay", drive}, false);
+    EXPECT_EQ(r.status, 3) << destination;
+    EXPECT_NE(r.err.find(said), std::string::npos) << r.err;
+  }
+  std::vector<std::string> names;
+  for (const auto& e : fs::directory_iterator(folder)) names.push_back(e.path().filename().string());
+  EXPECT_EQ(names, std::vector<std::string>{"taken.prom"});
+}
+
+TEST_F(PrometheusExport, PromtoolFindsNothingToLint) {
+  auto metrics = tarvel({"--prometheus", "-"}).out;
+  auto r = runProcess({kPromtool, "check", "metrics"}, metrics);
+  EXPECT_EQ(r.status, 0) << r.out << r.err << metrics;
+}
+
+TEST_F(PrometheusExport, NodeExporterServesTheDrives) {
+  fs::path folder = scratch.path() / "textfiles";
+  fs::create_directories(folder);
+  ASSERT_EQ(tarvel({"--prometheus", (folder / "tarvel.prom").string()}).status, 2);
+
+  NodeExporter exporter(folder, scratch.path() / "node-exporter.log");
+  ASSERT_TRUE(exporter.started());
+  std::string response = exporter.get("/metrics");
+  ASSERT_EQ(response.rfind("HTTP/1.", 0), 0u) << response << readFile(scratch.path() / "node-exporter.log");
+  EXPECT_NE(response.find(" 200 "), std::string::npos) << response.substr(0, 200);
+  auto s = samples(response.substr(response.find("\r\n\r\n") + 4));
+  EXPECT_EQ(s["node_textfile_scrape_error"], 0) << readFile(scratch.path() / "node-exporter.log");
+  EXPECT_EQ(s.count("tarvel_drive_state{device=\"/dev/sdc\",kind=\"ata\",model=\"ST4000DM006-2G5107\","
+                    "serial=\"ZFN1X7QK\",title=\"/srv/data\"}"),
+            1u)
+      << response;
+  for (const char* device : {"/dev/sda", "/dev/sdb", "/dev/sdc", "/dev/sdd", "/dev/sde"})
+    EXPECT_TRUE(driveValue(s, "tarvel_drive_state", device)) << device;
+  EXPECT_EQ(driveValue(s, "tarvel_drive_power_on_seconds_total", "/dev/sdc"), 24870.0 * 3600);
+  EXPECT_EQ(s["tarvel_check_success"], 1);
+}
+
+TEST(PrometheusOptions, WhereTheMetricsGoAndWhatTheyCannotShare) {
+  const std::pair<std::vector<std::string>, std::optional<std::string>> accepted[] = {
+      {{"--prometheus", "-"}, "-"},
+      {{"--prometheus=/var/lib/x.prom", "--json"}, "/var/lib/x.prom"},
+      {{"--prometheus", "x.prom", "--report"}, "x.prom"},
+      {{}, std::nullopt},
+  };
+  for (const auto& [args, file] : accepted) {
+    auto parsed = cli::parseOptions(args);
+    ASSERT_TRUE(parsed.options) << parsed.error;
+    EXPECT_EQ(parsed.options->prometheus, file);
+  }
+  const std::pair<std::vector<std::string>, const char*> refused[] = {
+      {{"--prometheus"}, "needs a file"},
+      {{"--prometheus="}, "needs a file"},
+      {{"--prometheus", "-", "--json"}, "cannot share standard output"},
+      {{"--prometheus", "-", "--report"}, "cannot share standard output"},
+      {{"--prometheus", "x.prom", "--short-test", "/dev/sda"}, "applies to checks"},
+  };
+  for (const auto& [args, why] : refused) {
+    auto parsed = cli::parseOptions(args);
+    EXPECT_FALSE(parsed.options) << args[0];
+    EXPECT_NE(parsed.error.find(why), std::string::npos) << parsed.error;
+  }
+}
+
+// Label values are UTF-8 with \, " and line feeds escaped, whatever a device
+// or volume is called: one bad byte would make node_exporter drop the file.
+class PrometheusLabels : public testing_support::PlatformTest {};
+
+TEST_F(PrometheusLabels, OddNamesAreEscapedAndUnreadDrivesOnlyHaveAState) {
+  KRSMARTDrive drive;
+  drive.setLocation("/dev/a\"b\\c\nd\xff");
+  const std::string text = cli::prometheusText({drive}, {1.5, 0.25, true});
+  EXPECT_NE(text.find("tarvel_drive_state{device=\"/dev/a\\\"b\\\\c\\nd\xEF\xBF\xBD\",kind=\"unknown\",model=\"\","
+                      "serial=\"\",title=\"a\\\"b\\\\c\\nd\xEF\xBF\xBD with partitions \"} 3\n"),
+            std::string::npos)
+      << text;
+  EXPECT_EQ(text.find("tarvel_drive_temperature"), std::string::npos) << text;
+  EXPECT_NE(text.find("tarvel_check_timestamp_seconds 1.5\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("tarvel_check_duration_seconds 0.25\n"), std::string::npos) << text;
+}
+
+// The alert rules shipped for Prometheus, against their own unit tests
+// (tests/prometheus/tarvel.rules.test.yml: every alert fires when it should
+// and not before).
+TEST(PrometheusRules, AlertsFireAsTheirTestsSay) {
+  auto r = runProcess({kPromtool, "test", "rules", (sourceDir() / "tests/prometheus/tarvel.rules.test.yml").string()});
+  EXPECT_EQ(r.status, 0) << r.out << r.err;
+  EXPECT_NE(r.out.find("SUCCESS"), std::string::npos) << r.out << r.err;
+}

@@ -171,7 +171,7 @@ TEST_F(TrayPanelTest, PanelShowsEveryDriveWithItsStateAndTheWorstColour) {
                             "/dev/sda healthy-hdd\n/dev/sdb failing-reallocated\n/dev/sdc failed-health\n"
                             "/dev/sdd smart-disabled\n");
   ASSERT_FALSE(machine.empty());
-  startTray();
+  ASSERT_NO_FATAL_FAILURE(startTray());
 
   const std::string checked = lastUpdated();
   EXPECT_FALSE(checked.empty());
@@ -223,7 +223,7 @@ TEST_F(TrayPanelTest, UpdateRescanLaunchAndQuitFromThePanel) {
                     " --from-menu %U\n");
   scratch.write("bin/main-app", "#!/bin/sh\necho \"$@\" > '" + (scratch.path() / "launched/args").string() + "'\n",
                 true);
-  startTray();
+  ASSERT_NO_FATAL_FAILURE(startTray());
   const std::vector<std::string> before = panel->menu();
   ASSERT_EQ(before[0], "/ icon=green");
   ASSERT_TRUE(spinUntil([&] { return daemon.received.size() == 1; }));
@@ -261,7 +261,7 @@ TEST_F(TrayPanelTest, OtherProcessesChangePreferencesAndQuit) {
                                 "/dev/sdb1 3844640564 12000000 3529328204 4% /mnt/Old\n",
                             "/dev/sda healthy-hdd\n/dev/sdb failing-reallocated\n");
   ASSERT_FALSE(machine.empty());
-  startTray();
+  ASSERT_NO_FATAL_FAILURE(startTray());
   ASSERT_TRUE(spinUntil([&] { return daemon.received.size() == 2; }));
   EXPECT_EQ(panel->iconColour(), "yellow");
 
@@ -322,7 +322,7 @@ TEST_F(TrayPanelTest, ReportIsMailedWithThePasswordFromTheKeyring) {
            {"EmailAuthenticationType", "-int", "1"},
            {"EmailUsername", "-string", "monitor"}})
     setPreference("org.tarvel.Tarvel", key, type, value);
-  startTray();
+  ASSERT_NO_FATAL_FAILURE(startTray());
 
   ASSERT_TRUE(spinUntil([&] { return !sink.messages().empty(); })) << tray->output() << readFile(scratch.path() / "smtp.log");
   const std::string mail = sink.messages()[0];
@@ -345,7 +345,7 @@ TEST_F(TrayPanelTest, DisksClosedToSmartctlAreExplainedAtTheTopOfTheMenu) {
                             std::string(kMounts) + "/dev/sda1 490617784 12345678 453271234 3% /\n",
                             "/dev/sda !Permission denied\n/dev/nvme0n1 !Permission denied\n");
   ASSERT_FALSE(machine.empty());
-  startTray();
+  ASSERT_NO_FATAL_FAILURE(startTray());
   EXPECT_EQ(panel->menu(), afterCheck({"Cannot read sda, nvme0n1: smartctl was denied access (disabled)",
                                        "Install Tarvel with: sudo cmake --install build (disabled)"}));
   EXPECT_EQ(panel->iconColour(), "green");
@@ -372,7 +372,7 @@ TEST_F(TrayPanelTest, WithoutAPanelTheMonitorSaysSoAndKeepsChecking) {
                             std::string(kMounts) + "/dev/sda1 490617784 12345678 453271234 3% /\n",
                             "/dev/sda healthy-hdd\n");
   ASSERT_FALSE(machine.empty());
-  startTray(false);
+  ASSERT_NO_FATAL_FAILURE(startTray(false));
   ASSERT_TRUE(spinUntil([&] { return daemon.received.size() == 1 || !tray->running(); })) << tray->output();
   EXPECT_TRUE(has(tray->output(), "No system tray is available yet")) << tray->output();
   EXPECT_EQ(driveList()[2], "TRProblemDrivesCount 0");

@@ -3,10 +3,14 @@
 // X server of its own.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include <QtNetwork/QNetworkProxy>
 #include <QtWidgets/QApplication>
 
 int main(int argc, char** argv) {
+  // A test ctest ends for taking too long still shows how far it got.
+  setvbuf(stdout, nullptr, _IOLBF, 0);
   ::testing::InitGoogleTest(&argc, argv);
   qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);

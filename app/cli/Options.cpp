@@ -125,7 +125,10 @@ read of them (identity, health, self-test and capability texts).
   -i, --info            show what was read of every drive, also when scanning
   --report              print the full report of each drive
   --json                print one JSON document with every drive record
-  --timeout SECONDS     time limit of one smartctl run (default 600)
+  --timeout SECONDS     time limit of one smartctl run, and of each listing
+                        of a scan (default: the preference SmartctlTimeout,
+                        120); a drive whose smartctl does not answer in
+                        time is UNKNOWN and its other runs are skipped
   -v, --verbose         write the log to standard error too (it always
                         goes to the system log)
   --debug               debug messages on for this run; implies --verbose

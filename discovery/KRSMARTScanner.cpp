@@ -46,7 +46,8 @@ void KRSMARTScanner::debug(const std::string& message) const {
 void KRSMARTScanner::showScanErrorAlert() const {
   platform::showCriticalAlert(
       platform::localized("Main", "Exception1", "An Error Occurred"),
-      platform::failureAlertText("An error occurred attempting to scan for drives. Tarvel may work incorrectly. Please contact %@ for help."),
+      platform::failureAlertText("An error occurred attempting to scan for drives. Tarvel may work incorrectly. "
+                                 "Please contact %@ for help."),
       platform::localized("Main", "OK", "OK"));
 }
 

@@ -148,7 +148,8 @@ void KRSMARTDrive::updateInfo() {
   if (exceptionOccurred_ && !enableCommandLineOption) {
     platform::showCriticalAlert(
         platform::localized("Main", "Exception1", "An Error Occurred"),
-        platform::failureAlertText("An error occurred attempting to read some SMART data. That data will not be available to view. Please contact %@ for help."),
+        platform::failureAlertText("An error occurred attempting to read some SMART data. That data will not be "
+                                   "available to view. Please contact %@ for help."),
         platform::localized("Main", "OK", "OK"));
   }
 }

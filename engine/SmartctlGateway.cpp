@@ -27,7 +27,8 @@ std::string joinLines(const logs::OutputLines& lines) {
 void showScanFailureAlert() {
   platform::showCriticalAlert(
       platform::localized("Main", "Exception1", "An Error Occurred"),
-      platform::failureAlertText("An error occurred attempting to scan for SMART data. Tarvel may work incorrectly. Please contact %@ for help."),
+      platform::failureAlertText("An error occurred attempting to scan for SMART data. Tarvel may work incorrectly. "
+                                 "Please contact %@ for help."),
       platform::localized("Main", "OK", "OK"));
 }
 

@@ -90,7 +90,10 @@ void TrayDriveSource::inBackground(std::function<std::function<void()>()> work) 
   // The previous work has delivered its result, so its thread is ending.
   if (worker_.joinable()) worker_.join();
   cancellation_ = std::make_shared<KRTask::Cancellation>();
-  running_ = true;
+  {
+    std::lock_guard lock(mutex_);
+    running_ = true;
+  }
   QObject* receiver = receiver_.get();
   worker_ = std::thread([this, work = std::move(work), cancellation = cancellation_, receiver] {
     KRTask::setThreadCancellation(cancellation);

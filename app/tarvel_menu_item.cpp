@@ -2,8 +2,12 @@
 // drives' SMART health at start-up, on a timer and on request, and reports
 // by its menu and icon, desktop notifications, the drive list file and
 // e-mail.
+#include <chrono>
+#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
+#include <mutex>
+#include <thread>
 
 #include <QtCore/QTimer>
 #include <QtWidgets/QApplication>
@@ -21,9 +25,21 @@
 #include "support/BundleInfo.h"
 #include "support/CrashCheck.h"
 #include "support/CrashLogWriter.h"
-#include "support/CrashReporterActions.h"
 
 namespace {
+
+// The e-mail threads a check starts, so that the program does not take
+// the platform away from one still sending when it ends.
+struct MailThreads {
+  std::mutex mutex;
+  std::condition_variable ended;
+  int running = 0;
+
+  bool waitFor(std::chrono::milliseconds limit) {
+    std::unique_lock lock(mutex);
+    return ended.wait_for(lock, limit, [this] { return running == 0; });
+  }
+};
 
 bool hasArgument(int argc, char** argv, std::initializer_list<const char*> names) {
   for (int i = 1; i < argc; ++i)
@@ -67,10 +83,10 @@ int main(int argc, char** argv) {
   }
 
   tray::installTrayPlatform(options.verbose);
-  // Nothing else on Linux writes a crash log for this program; the crash
-  // check after launch offers the newest one to the user.
+  // Nothing else on Linux writes a crash log for this program; the README
+  // asks for it with bug reports.
   support::installCrashLogWriter(support::crashLogFolder(),
-                        support::bundleInfoString(platform::bundle().bundlePath, "CFBundleExecutable").value_or("tarvel-menu-item"));
+                                 support::bundleInfoString(platform::bundle().bundlePath, "CFBundleExecutable").value_or("tarvel-menu-item"));
   platform::Log* log = platform::current().log.get();
   // One monitor per session: a second one (started by hand next to the
   // autostarted one) would show a second icon and report every drive twice.
@@ -89,6 +105,7 @@ int main(int argc, char** argv) {
 
   KRTarvelMenuItemController* controller = nullptr;
   tray::TrayStatusItem* statusItem = nullptr;
+  tray::TrayDriveSource* driveSource = nullptr;
   monitor::MonitorServices services = tray::makeDesktopMonitorServices(log);
   services.makeStatusItem = [&] {
     auto item = std::make_unique<tray::TrayStatusItem>(
@@ -99,11 +116,23 @@ int main(int argc, char** argv) {
   services.makeUpdater = [bundlePath = platform::bundle().bundlePath] {
     return std::make_unique<tray::MonitorUpdater>(bundlePath);
   };
-  services.sendFeedback = [] { PXFeedbackProvider().orderFrontFeedbackWindow(); };
-  services.makeScanner = [&statusItem, naming] {
-    return std::make_unique<tray::TrayDriveSource>(naming, [&statusItem](std::vector<std::string> lines) {
+  auto mailThreads = std::make_shared<MailThreads>();
+  services.detachThread = [mailThreads](std::function<void()> work) {
+    std::lock_guard lock(mailThreads->mutex);
+    std::thread([mailThreads, work = std::move(work)] {
+      work();
+      std::lock_guard lock(mailThreads->mutex);
+      --mailThreads->running;
+      mailThreads->ended.notify_all();
+    }).detach();
+    ++mailThreads->running;
+  };
+  services.makeScanner = [&statusItem, &driveSource, naming] {
+    auto source = std::make_unique<tray::TrayDriveSource>(naming, [&statusItem](std::vector<std::string> lines) {
       if (statusItem) statusItem->setNotice(std::move(lines));
     });
+    driveSource = source.get();
+    return source;
   };
 
   KRTarvelMenuItemController monitor(std::move(services));
@@ -121,9 +150,17 @@ int main(int argc, char** argv) {
     monitor.applicationWillTerminate();
     tray::flushSessionBus();
   });
-  QTimer::singleShot(0, &app, [&monitor] {
-    monitor.applicationDidFinishLaunching();
-    support::runCrashCheck();
-  });
-  return QApplication::exec();
+  QTimer::singleShot(0, &app, [&monitor] { monitor.applicationDidFinishLaunching(); });
+  const int status = QApplication::exec();
+  // A check may be under way: its smartctl runs are killed. Should its
+  // thread still not end (stuck on a disk that no longer answers), the
+  // program ends without it rather than wait or take its data away.
+  const bool checkEnded = !driveSource || driveSource->stop(std::chrono::seconds(3));
+  if (!checkEnded || !mailThreads->waitFor(std::chrono::seconds(2))) {
+    platform::log(checkEnded ? "An e-mail report is still being sent; Tarvel Menu Item ends without waiting for it."
+                             : "The drive check did not stop in time; Tarvel Menu Item ends without waiting for it.");
+    std::fflush(nullptr);
+    std::_Exit(status);
+  }
+  return status;
 }

@@ -1,5 +1,6 @@
 #include "discovery/KRSMARTScanner.h"
 
+#include "engine/TimeLimit.h"
 #include "platform/Exception.h"
 #include "platform/Format.h"
 #include "platform/Platform.h"
@@ -45,10 +46,8 @@ void KRSMARTScanner::debug(const std::string& message) const {
 void KRSMARTScanner::showScanErrorAlert() const {
   platform::showCriticalAlert(
       platform::localized("Main", "Exception1", "An Error Occurred"),
-      platform::localized("Main", "Exception2",
-                          std::string("An error occurred attempting to scan for drives. Tarvel may work "
-                                      "incorrectly. Please contact ") +
-                              platform::kSupportAddress + " for help."),
+      platform::failureAlertText("An error occurred attempting to scan for drives. Tarvel may work incorrectly. "
+                                 "Please contact %@ for help."),
       platform::localized("Main", "OK", "OK"));
 }
 
@@ -57,7 +56,10 @@ bool KRSMARTScanner::scanForDrives() {
   resetDrives();
   debug("Parsing drives.");
   try {
+    // A listing gets the time of a smartctl run: df waits for every mount,
+    // and a network mount that hangs must not stall the scan for good.
     KRTask lsTask;
+    lsTask.setTimeLimit(engine::smartctlTimeLimit());
     std::optional<logs::OutputLines> devices = lsTask.parseCommandLine(naming.lsPath, naming.deviceListing);
     if (!devices) {
       platform::log(format("ls returned error code: %d", lsTask.getErrorCode()));
@@ -68,6 +70,7 @@ bool KRSMARTScanner::scanForDrives() {
 
     debug("Parsing volumes.");
     KRTask dfTask;
+    dfTask.setTimeLimit(engine::smartctlTimeLimit());
     std::optional<logs::OutputLines> mounts = dfTask.parseCommandLine(naming.dfPath, std::vector<std::string>{});
     if (!mounts) {
       platform::log(format("df returned error code: %d", dfTask.getErrorCode()));
@@ -117,6 +120,7 @@ std::optional<std::string> KRSMARTScanner::findRootVolumeName() {
   if (!naming.rootListing) return std::nullopt;
   try {
     KRTask task;
+    task.setTimeLimit(engine::smartctlTimeLimit());
     std::optional<logs::OutputLines> lines = task.parseCommandLine(naming.lsPath, *naming.rootListing);
     if (!lines) {
       platform::log(format("ls returned error code: %d", task.getErrorCode()));
@@ -181,7 +185,9 @@ void KRSMARTScanner::updateDrives() {
     drive.updateInfo();
     if (outputDebugMessages) platform::log(format("%@", drive.description()));
     if (updateHooks.didUpdate) updateHooks.didUpdate(drive);
-    if (!showUnsupported && !drive.smartSupported()) {
+    // A drive that stopped answering is no drive without SMART: it stays,
+    // so that the user learns of it.
+    if (!showUnsupported && !drive.smartSupported() && !drive.driveTimedOut()) {
       drives.erase(drives.begin() + static_cast<std::ptrdiff_t>(i));
       continue;
     }

@@ -93,7 +93,12 @@ void KRSMARTDrive::withRemembered(const std::function<void(logs::Remembered&)>& 
   store();
 }
 
+std::string KRSMARTDrive::noAnswerReason(double seconds) {
+  return format("smartctl did not answer within %@ seconds", seconds);
+}
+
 std::optional<logs::OutputLines> KRSMARTDrive::runStep(uint64_t code, const char* failure) {
+  if (runWentUnanswered) return std::nullopt;
   argumentCode = code;
   std::optional<logs::OutputLines> lines = runSMARTbinary(false);
   if (!lines) debug(failure);
@@ -104,6 +109,8 @@ void KRSMARTDrive::updateInfo() {
   debug(format("Updating drive: %@", location.value_or("")));
   findings.startCheck();
   exceptionOccurred_ = false;
+  runWentUnanswered = false;
+  timedOutAfter.reset();
 
   struct Step {
     void (KRSMARTDrive::*run)();
@@ -119,8 +126,9 @@ void KRSMARTDrive::updateInfo() {
       {&KRSMARTDrive::saveRawData, "Exception occured in saveRawData. %@: %@"},
   };
   for (const Step& step : steps) {
-    // A replayed drive never rewrites a raw-data file.
-    if (step.run == &KRSMARTDrive::saveRawData && driveFromFile) continue;
+    // A replayed drive never rewrites a raw-data file, nor does one that
+    // stopped answering.
+    if (step.run == &KRSMARTDrive::saveRawData && (driveFromFile || runWentUnanswered)) continue;
     try {
       (this->*step.run)();
       platform::notifications().post(kProgressNotification, "NONE");
@@ -131,13 +139,17 @@ void KRSMARTDrive::updateInfo() {
     }
   }
 
+  if (timedOutAfter) {
+    // A finding made before the silence outranks it; "passed" does not.
+    if (findings.health == logs::kHealthPassed) findings.health = logs::kHealthUnknown;
+    addFailureReasonsString(noAnswerReason(*timedOutAfter));
+  }
+
   if (exceptionOccurred_ && !enableCommandLineOption) {
     platform::showCriticalAlert(
         platform::localized("Main", "Exception1", "An Error Occurred"),
-        platform::localized("Main", "Exception2",
-                            std::string("An error occurred attempting to read some SMART data. That data will not "
-                                        "be available to view. Please contact ") +
-                                platform::kSupportAddress + " for help."),
+        platform::failureAlertText("An error occurred attempting to read some SMART data. That data will not be "
+                                   "available to view. Please contact %@ for help."),
         platform::localized("Main", "OK", "OK"));
   }
 }

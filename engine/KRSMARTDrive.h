@@ -89,6 +89,13 @@ class KRSMARTDrive {
   std::optional<std::string> getLastSMARTErrorMessage() const { return smartError; }
   void addFailureReasonsString(const std::string& reason);
   std::optional<std::vector<std::string>> getFailureReasonsText() const { return findings.failureReasons; }
+  // The time limit of the smartctl run that did not answer during the last
+  // update, which then skipped the drive's remaining runs; nothing when
+  // every run answered. Such a drive is kept in the list, of unknown health
+  // unless a finding before the silence says worse.
+  std::optional<double> driveTimedOut() const { return timedOutAfter; }
+  // "smartctl did not answer within N seconds", the reason added then.
+  static std::string noAnswerReason(double seconds);
 
   // ---- read accessors
   std::optional<std::string> driveLocation() const { return location; }
@@ -191,7 +198,11 @@ class KRSMARTDrive {
   void debug(const std::string& message) const;
   // The opening of every step: runs smartctl with `code`'s command line;
   // nothing came back: logs `failure` when debugging and gives nothing.
+  // Nothing, without running smartctl, once a run of this update has gone
+  // unanswered: a drive that hangs would make every later run wait as long.
   std::optional<logs::OutputLines> runStep(uint64_t code, const char* failure);
+  // Records a run that timed out or was cancelled; false for one that ended.
+  bool noteUnanswered(const KRTask& task);
   // What the log rules read: the preferences now, this drive's debug state.
   logs::Settings settings() const;
   // Runs a rule-applying parser with the counts this drive remembers, and
@@ -224,4 +235,7 @@ class KRSMARTDrive {
   bool driveFromFile = false;
   std::optional<std::string> bundlePath;
   bool enableCommandLineOption = false;
+  // A run of the current update timed out or was cancelled.
+  bool runWentUnanswered = false;
+  std::optional<double> timedOutAfter;
 };

@@ -4,14 +4,17 @@
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/eventfd.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
 #include <fstream>
+#include <mutex>
 
 #include "platform/Exception.h"
 #include "platform/Format.h"
@@ -23,6 +26,13 @@ extern char** environ;
 namespace {
 
 std::atomic<double> gDefaultTimeLimit{600.0};
+thread_local std::shared_ptr<KRTask::Cancellation> tCancellation;
+
+using Clock = std::chrono::steady_clock;
+// A killed child ends within milliseconds unless it waits for a disk that
+// no longer answers; then it cannot be reaped at all, and waiting longer
+// only stalls the caller.
+constexpr auto kReapLimit = std::chrono::seconds(1);
 
 // Closes a descriptor when it goes out of scope.
 struct Fd {
@@ -38,50 +48,133 @@ struct Fd {
   }
 };
 
-using Clock = std::chrono::steady_clock;
+// Children killed but not yet reaped, reaped by later runs once they end.
+std::mutex gLeftMutex;
+std::vector<pid_t> gLeftBehind;
 
-// The child, reaped at most once.
+void reapLeftBehind() {
+  std::lock_guard lock(gLeftMutex);
+  std::erase_if(gLeftBehind, [](pid_t pid) {
+    int status = 0;
+    pid_t r = ::waitpid(pid, &status, WNOHANG);
+    return r == pid || (r < 0 && errno == ECHILD);
+  });
+}
+
+// The process groups of the runs under way, for killRunning in a signal
+// handler: fixed slots, lock-free.
+constexpr size_t kSlots = 64;
+std::atomic<pid_t> gRunning[kSlots];
+
+void track(pid_t pid) {
+  for (auto& slot : gRunning) {
+    pid_t none = 0;
+    if (slot.compare_exchange_strong(none, pid)) return;
+  }
+}
+
+void untrack(pid_t pid) {
+  for (auto& slot : gRunning) {
+    pid_t mine = pid;
+    if (slot.compare_exchange_strong(mine, 0)) return;
+  }
+}
+
+// The child, the leader of a process group of its own, reaped at most once.
 class Child {
  public:
-  explicit Child(pid_t pid) : pid_(pid) {}
+  Child(pid_t pid, std::string program) : pid_(pid), program_(std::move(program)) { track(pid_); }
   Child(const Child&) = delete;
   Child& operator=(const Child&) = delete;
   ~Child() {
-    // Never leave a zombie or a runaway child behind, whatever path we left by.
-    if (!reaped_) {
-      ::kill(pid_, SIGKILL);
-      wait(true);
-    }
+    // Never leave a runaway child behind, whatever path we left by.
+    if (!reaped_) stop();
   }
 
-  bool running() { return !wait(false); }
-
-  // Waits for the end; false when `block` is off and the child still runs.
-  bool wait(bool block) {
+  // Reaps the child if it has ended; true once it has.
+  bool ended() {
     if (reaped_) return true;
     int status = 0;
     pid_t r;
     do {
-      r = ::waitpid(pid_, &status, block ? 0 : WNOHANG);
+      r = ::waitpid(pid_, &status, WNOHANG);
     } while (r < 0 && errno == EINTR);
     if (r == 0) return false;
-    reaped_ = true;
     if (r < 0) status_ = -SIGKILL;
     else if (WIFSIGNALED(status)) status_ = -WTERMSIG(status);
     else status_ = WEXITSTATUS(status);
+    reaped_ = true;
+    untrack(pid_);
     return true;
   }
 
-  void kill() { ::kill(pid_, SIGKILL); }
+  // Kills the run's whole process group (the gate and the smartctl it
+  // started, a script and its children) and reaps the child, waiting a
+  // bounded time; a child that does not end is left behind and logged.
+  void stop() {
+    ::kill(-pid_, SIGKILL);
+    ::kill(pid_, SIGKILL);
+    const auto limit = Clock::now() + kReapLimit;
+    while (!ended()) {
+      if (Clock::now() >= limit) {
+        platform::log(platform::format("%@ (process %d) did not end when it was killed, most likely waiting for a "
+                                       "disk that does not answer; it is left behind.",
+                                       program_, static_cast<int>(pid_)));
+        {
+          std::lock_guard lock(gLeftMutex);
+          gLeftBehind.push_back(pid_);
+        }
+        untrack(pid_);
+        reaped_ = true;
+        status_ = -SIGKILL;
+        return;
+      }
+      ::usleep(2000);
+    }
+  }
+
   int status() const { return status_; }
 
  private:
   pid_t pid_;
+  std::string program_;
   bool reaped_ = false;
   int status_ = 0;
 };
 
+int millisecondsUntil(Clock::time_point deadline, int cap) {
+  auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count() + 1;
+  return static_cast<int>(std::clamp<long long>(left, 0, cap));
+}
+
 }  // namespace
+
+KRTask::Cancellation::Cancellation() : fd_(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {}
+
+KRTask::Cancellation::~Cancellation() {
+  if (fd_ >= 0) ::close(fd_);
+}
+
+void KRTask::Cancellation::cancel() {
+  uint64_t one = 1;
+  // Stays readable: nobody reads the counter back.
+  [[maybe_unused]] ssize_t n = ::write(fd_, &one, sizeof one);
+}
+
+bool KRTask::Cancellation::cancelled() const {
+  pollfd p{fd_, POLLIN, 0};
+  return ::poll(&p, 1, 0) > 0;
+}
+
+void KRTask::setThreadCancellation(std::shared_ptr<Cancellation> cancellation) {
+  tCancellation = std::move(cancellation);
+}
+
+size_t KRTask::childrenLeftBehind() {
+  reapLeftBehind();
+  std::lock_guard lock(gLeftMutex);
+  return gLeftBehind.size();
+}
 
 void KRTask::setDefaultTimeLimit(double seconds) { gDefaultTimeLimit = seconds; }
 double KRTask::defaultTimeLimit() { return gDefaultTimeLimit; }
@@ -105,7 +198,15 @@ logs::OutputLines KRTask::splitLines(const std::string& output) {
 }
 
 std::optional<logs::OutputLines> KRTask::parseCommandLine(const std::string& path,
-                                                    const std::optional<std::vector<std::string>>& arguments) {
+                                                          const std::optional<std::vector<std::string>>& arguments) {
+  reapLeftBehind();
+  const std::shared_ptr<Cancellation> cancellation = tCancellation;
+  if (cancellation && cancellation->cancelled()) {
+    cancelled_ = true;
+    errorCode_ = -SIGKILL;
+    return std::nullopt;
+  }
+
   Fd input;
   if (filePath_) {
     input.fd = ::open(filePath_->c_str(), O_RDONLY | O_CLOEXEC);
@@ -126,6 +227,12 @@ std::optional<logs::OutputLines> KRTask::parseCommandLine(const std::string& pat
   posix_spawn_file_actions_adddup2(&actions, input.fd, 0);
   posix_spawn_file_actions_adddup2(&actions, writeEnd.fd, 1);
   posix_spawn_file_actions_adddup2(&actions, writeEnd.fd, 2);
+  // A group of its own, so that stopping the run reaches whatever the
+  // child started (the gate runs smartctl as its own child).
+  posix_spawnattr_t attributes;
+  posix_spawnattr_init(&attributes);
+  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
+  posix_spawnattr_setpgroup(&attributes, 0);
 
   std::vector<std::string> args = arguments.value_or(std::vector<std::string>{});
   std::vector<char*> argv;
@@ -134,44 +241,26 @@ std::optional<logs::OutputLines> KRTask::parseCommandLine(const std::string& pat
   argv.push_back(nullptr);
 
   pid_t pid = -1;
-  int rc = ::posix_spawn(&pid, path.c_str(), &actions, nullptr, argv.data(), environ);
+  int rc = ::posix_spawn(&pid, path.c_str(), &actions, &attributes, argv.data(), environ);
   posix_spawn_file_actions_destroy(&actions);
+  posix_spawnattr_destroy(&attributes);
   if (rc != 0) throw platform::Exception("LaunchException", "cannot run " + path + ": " + std::strerror(rc));
-  Child child(pid);
+  Child child(pid, path);
   writeEnd.reset();
   input.reset();
 
   const auto deadline = Clock::now() + std::chrono::duration_cast<Clock::duration>(
-                                           std::chrono::duration<double>(timeLimit_));
+                                           std::chrono::duration<double>(std::max(timeLimit_, 0.0)));
   std::string output;
   output.reserve(100);
   bool shortChunkSeen = false;
-  bool timedOut = false;
   bool atEnd = false;
+  bool valid = true;
+  enum class Stop { No, TimedOut, Cancelled } stop = Stop::No;
   char buf[4096];
 
-  // Reads one chunk as the pipe offers it; false on invalid UTF-8.
-  auto readChunk = [&](bool block, bool& gotAny) -> bool {
-    gotAny = false;
-    pollfd p{readEnd.fd, POLLIN, 0};
-    int waitMs = 0;
-    if (block) {
-      auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-      if (left <= 0) {
-        timedOut = true;
-        return true;
-      }
-      waitMs = left > 1000000 ? 1000000 : static_cast<int>(left);
-    }
-    int pr = ::poll(&p, 1, waitMs);
-    if (pr < 0 && errno == EINTR) return true;
-    if (pr == 0) {
-      if (block && Clock::now() >= deadline) timedOut = true;
-      return true;
-    }
-    ssize_t n = ::read(readEnd.fd, buf, sizeof buf);
-    if (n < 0 && errno == EINTR) return true;
-    gotAny = true;
+  // Appends one chunk as the pipe offers it; false when it is not UTF-8.
+  auto take = [&](ssize_t n) {
     if (n <= 0) {
       atEnd = true;
       n = 0;
@@ -183,47 +272,54 @@ std::optional<logs::OutputLines> KRTask::parseCommandLine(const std::string& pat
     return true;
   };
 
-  bool valid = true;
-  while (valid && !timedOut) {
-    bool got = false;
-    if (atEnd) {
-      // Nothing more can come; only the child's end is left to wait for.
-      if (!child.running()) break;
-      auto left = deadline - Clock::now();
-      if (left <= Clock::duration::zero()) {
-        timedOut = true;
-        break;
-      }
-      ::usleep(2000);
-      continue;
-    }
-    valid = readChunk(true, got);
-    if (!valid || !got || !shortChunkSeen) continue;
-    if (!child.running()) {
-      // Whatever the child wrote before it ended is already in the pipe.
-      while (valid && !atEnd) {
-        valid = readChunk(false, got);
-        if (!got) break;
-      }
+  while (true) {
+    if (cancellation && cancellation->cancelled()) {
+      stop = Stop::Cancelled;
       break;
     }
+    if (Clock::now() >= deadline) {
+      stop = Stop::TimedOut;
+      break;
+    }
+    pollfd p[2] = {{readEnd.fd, POLLIN, 0}, {cancellation ? cancellation->fd() : -1, POLLIN, 0}};
+    if (atEnd) {
+      // Nothing more can come; only the child's end is left to wait for.
+      if (child.ended()) break;
+      p[0].fd = -1;
+      ::poll(p, 2, millisecondsUntil(deadline, 2));
+      continue;
+    }
+    int ready = ::poll(p, 2, millisecondsUntil(deadline, 1000000));
+    if (ready <= 0 || !(p[0].revents & (POLLIN | POLLHUP | POLLERR))) continue;
+    ssize_t n = ::read(readEnd.fd, buf, sizeof buf);
+    if (n < 0 && errno == EINTR) continue;
+    if (!(valid = take(n))) break;
+    if (!shortChunkSeen || !child.ended()) continue;
+    // Whatever the child wrote before it ended is already in the pipe.
+    while (valid && !atEnd) {
+      pollfd now{readEnd.fd, POLLIN, 0};
+      if (::poll(&now, 1, 0) <= 0) break;
+      n = ::read(readEnd.fd, buf, sizeof buf);
+      if (n < 0 && errno == EINTR) continue;
+      valid = take(n);
+    }
+    break;
   }
 
-  if (timedOut) {
-    child.kill();
-    child.wait(true);
-    platform::log(platform::format("Stopped %@ after %d seconds without an answer.", path,
-                                   static_cast<int>(timeLimit_)));
-    errorCode_ = -SIGKILL;
-    return std::nullopt;
-  }
-  if (!valid) {
-    // The answer is unusable; closing our end lets a chatty child end at once.
+  if (stop != Stop::No || !valid) {
+    // The answer is unusable or will not come: end the run at once.
     readEnd.reset();
-    while (!child.wait(false) && Clock::now() < deadline) ::usleep(2000);
+    child.stop();
+    if (stop == Stop::TimedOut) {
+      timedOut_ = true;
+      errorCode_ = -SIGKILL;
+      platform::log(platform::format("Stopped %@ after %@ seconds without an answer.", path, timeLimit_));
+    } else if (stop == Stop::Cancelled) {
+      cancelled_ = true;
+      errorCode_ = -SIGKILL;
+    }
     return std::nullopt;
   }
-  child.wait(true);
   if (child.status() < 0) {
     errorCode_ = child.status();
     return std::nullopt;
@@ -234,4 +330,14 @@ std::optional<logs::OutputLines> KRTask::parseCommandLine(const std::string& pat
     return std::nullopt;
   }
   return splitLines(output);
+}
+
+void KRTask::killRunning() {
+  for (auto& slot : gRunning) {
+    pid_t pid = slot.load();
+    if (pid > 0) {
+      ::kill(-pid, SIGKILL);
+      ::kill(pid, SIGKILL);
+    }
+  }
 }

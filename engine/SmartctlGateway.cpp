@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "engine/KRSMARTDrive.h"
+#include "engine/TimeLimit.h"
 #include "platform/Exception.h"
 #include "platform/Format.h"
 #include "platform/Platform.h"
@@ -26,10 +27,8 @@ std::string joinLines(const logs::OutputLines& lines) {
 void showScanFailureAlert() {
   platform::showCriticalAlert(
       platform::localized("Main", "Exception1", "An Error Occurred"),
-      platform::localized("Main", "Exception2",
-                          std::string("An error occurred attempting to scan for SMART data. Tarvel may work "
-                                      "incorrectly. Please contact ") +
-                              platform::kSupportAddress + " for help."),
+      platform::failureAlertText("An error occurred attempting to scan for SMART data. Tarvel may work incorrectly. "
+                                 "Please contact %@ for help."),
       platform::localized("Main", "OK", "OK"));
 }
 
@@ -84,6 +83,7 @@ std::optional<logs::OutputLines> KRSMARTDrive::runSMARTbinary(bool saveRawData) 
     return std::nullopt;
   }
   KRTask task;
+  task.setTimeLimit(engine::smartctlTimeLimit());
   if (saveRawData) {
     task.setRawDataPath(rawDataPath());
     try {
@@ -91,6 +91,7 @@ std::optional<logs::OutputLines> KRSMARTDrive::runSMARTbinary(bool saveRawData) 
     } catch (const platform::Exception& e) {
       platform::log(format("Exception occured in runSMARTBinary->saveRawData- %@: %@", e.name(), e.reason()));
     }
+    noteUnanswered(task);
     return std::nullopt;
   }
 
@@ -103,6 +104,9 @@ std::optional<logs::OutputLines> KRSMARTDrive::runSMARTbinary(bool saveRawData) 
     if (!enableCommandLineOption) showScanFailureAlert();
     return std::nullopt;
   }
+
+  // Not smartctl's verdict on the drive: support and error stay as they were.
+  if (noteUnanswered(task)) return std::nullopt;
 
   if (outputDebugMessages && lines) {
     platform::log("smartctl output:");
@@ -156,6 +160,17 @@ std::optional<logs::OutputLines> KRSMARTDrive::runSMARTbinary(bool saveRawData) 
     // prints what it could read, and the steps judge that.
   }
   return lines;
+}
+
+bool KRSMARTDrive::noteUnanswered(const KRTask& task) {
+  if (!task.timedOut() && !task.cancelled()) return false;
+  runWentUnanswered = true;
+  if (task.timedOut()) {
+    timedOutAfter = task.timeLimit();
+    platform::log(format("%@ on %@; its other readings are skipped this time.", noAnswerReason(task.timeLimit()),
+                         location.value_or("?")));
+  }
+  return true;
 }
 
 void KRSMARTDrive::saveRawData() {

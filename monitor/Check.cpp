@@ -53,15 +53,31 @@ std::string emailSubject(int failingLines, int failedLines) {
 }  // namespace
 
 void KRTarvelMenuItemController::updateDrives() {
-  resetMenu();
-  overallStatus = logs::kHealthPassed;
+  if (checking) {
+    if (pending == Pending::None) pending = Pending::Update;
+    return;
+  }
   if (!drives || drives->empty()) {
+    resetMenu();
+    overallStatus = logs::kHealthPassed;
     menuChanged();
     return;
   }
 
   for (KRSMARTDrive& drive : *drives) drive.setBundlePath(platform::bundle().bundlePath);
-  smartScanner->updateDrives();
+  // The menu shown meanwhile is the last check's: the base menu replaces it
+  // only when this one has its results.
+  checking = true;
+  smartScanner->startUpdate([this] {
+    checking = false;
+    checkFinished();
+    runPending();
+  });
+}
+
+void KRTarvelMenuItemController::checkFinished() {
+  resetMenu();
+  overallStatus = logs::kHealthPassed;
 
   std::vector<std::string> reportLines;
   int failingLines = 0;
@@ -73,8 +89,9 @@ void KRTarvelMenuItemController::updateDrives() {
     const KRSMARTDrive& drive = (*drives)[i];
     // A drive without SMART support (kept by "ShowUnsupportedDrives") has no
     // health to show. It is passed over rather than ending the pass, so the
-    // drives listed after it are still shown and reported.
-    if (!drive.smartSupported()) continue;
+    // drives listed after it are still shown and reported. One that stopped
+    // answering is shown: the user has to learn of it.
+    if (!drive.smartSupported() && !drive.driveTimedOut()) continue;
 
     const std::string title = driveTitle(drive);
     if (drive.drivePartitionCount() == 1) {
@@ -88,7 +105,10 @@ void KRTarvelMenuItemController::updateDrives() {
         partitions.addItemWithTitle(drive.partitionNameAtIndex(p), MenuAction::None, "").setEnabled(false);
       trMenu.setSubmenu(std::move(partitions), item);
     }
-    updateImageAndMenuWithHealth(drive.driveHealth(), title);
+    if (drive.driveTimedOut() && drive.driveHealth() < logs::kHealthFailing)
+      showUnansweredDrive(title, *drive.driveTimedOut());
+    else
+      updateImageAndMenuWithHealth(drive.driveHealth(), title);
 
     switch (drive.driveHealth()) {
       case logs::kHealthPassed:
@@ -123,7 +143,7 @@ void KRTarvelMenuItemController::updateDrives() {
   const std::string checkTime = services.shortDateTimeNow();
   trMenu
       .insertItemWithTitle(platform::format(mainText("LastUpdated", "Last Updated: %@"), checkTime), MenuAction::None,
-                           "", trMenu.numberOfItems() - 6 - itemsBelowBaseMenu())
+                           "", trMenu.numberOfItems() - 6)
       .setEnabled(false);
   menuChanged();
 

@@ -2,6 +2,7 @@
 // three operations the controller uses.
 #pragma once
 
+#include <functional>
 #include <vector>
 
 #include "engine/KRSMARTDrive.h"
@@ -17,6 +18,16 @@ class DriveSource {
   virtual std::vector<KRSMARTDrive>& getDrives() = 0;
   // Updates every drive; may drop drives without SMART support.
   virtual void updateDrives() = 0;
+
+  // The forms the monitor uses. `done` runs on the caller's thread once the
+  // work is over: here at once; a source that works on a thread of its own
+  // calls it later, from the caller's event loop, and until then the caller
+  // touches neither the list nor its drives.
+  virtual void startScan(std::function<void(bool scanned)> done) { done(scanForDrives()); }
+  virtual void startUpdate(std::function<void()> done) {
+    updateDrives();
+    done();
+  }
 };
 
 // Any scanner class with those three operations, such as KRSMARTScanner.

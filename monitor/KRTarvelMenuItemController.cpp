@@ -74,8 +74,5 @@ void KRTarvelMenuItemController::perform(MenuAction action) {
     case MenuAction::UpdateDrives: updateDrives(); return;
     case MenuAction::LaunchTarvel: launchTarvel(); return;
     case MenuAction::Quit: quit(); return;
-    case MenuAction::SendFeedback:
-      if (services.sendFeedback) services.sendFeedback();
-      return;
   }
 }

@@ -43,6 +43,9 @@ class KRTarvelMenuItemController {
   void scanForDrives();
   void updateDrives();
   void updateImageAndMenuWithHealth(int32_t health, const std::string& driveNameWithPartitions);
+  // The status line, icon and notification of a drive whose smartctl did
+  // not answer within `seconds`: unknown, and a warning for the icon.
+  void showUnansweredDrive(const std::string& driveNameWithPartitions, double seconds);
   void checkTimer();
   void launchTarvel();
   void quit();
@@ -68,16 +71,28 @@ class KRTarvelMenuItemController {
   int32_t getOverallStatus() const { return overallStatus; }
   const std::string& statusImage() const { return trStatusImage; }
   bool isPolling() const { return pollingTimer.has_value(); }
+  // A scan or check is under way (its smartctl runs on the scanner's side).
+  bool isChecking() const { return checking; }
 
  private:
   // The base menu's items, appended to trMenu.
   void appendBaseMenu();
-  // Items appended after the seven of the base menu (the feedback item).
-  int itemsBelowBaseMenu() const;
   // Tells the status item that the menu is complete again.
   void menuChanged();
   // The base menu with one enabled line without action at the top.
   void showScanProblem(const std::string& key, const std::string& defaultText);
+  // How a drive's state shows: icon, status line and notification.
+  struct HealthRow;
+  static const HealthRow& rowFor(int32_t health);
+  static const HealthRow& noAnswerRow();
+  void showDriveStatus(const HealthRow& row, const std::string& statusLine, const std::string& description);
+  // What a scan and a check do once the scanner has finished its part.
+  void scanFinished(bool scanned);
+  void checkFinished();
+  // A scan or check asked for while one was under way runs after it; more
+  // requests meanwhile make one, a scan (which checks too) outranking a check.
+  enum class Pending { None, Update, Scan };
+  void runPending();
 
   MonitorServices services;
   Menu trMenu;
@@ -87,6 +102,8 @@ class KRTarvelMenuItemController {
   std::unique_ptr<monitor::DriveSource> smartScanner;
   std::vector<KRSMARTDrive>* drives = nullptr;
   int32_t overallStatus = logs::kHealthPassed;
+  bool checking = false;
+  Pending pending = Pending::None;
   std::optional<KRGrowlBridgeController> growlBridgeController;
   std::unique_ptr<Updater> updater;
 };

@@ -10,7 +10,7 @@
 namespace monitor {
 
 // What choosing an item asks the controller to do.
-enum class MenuAction { None, ScanForDrives, UpdateDrives, LaunchTarvel, Quit, SendFeedback };
+enum class MenuAction { None, ScanForDrives, UpdateDrives, LaunchTarvel, Quit };
 
 // An image resource of the bundle ("Tarvel Green", ...) shown at size by size points.
 struct MenuImage {

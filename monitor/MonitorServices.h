@@ -82,9 +82,6 @@ struct MonitorServices {
   std::function<bool(const std::string& name)> launchApplication;
   // Asks the application to end; it then calls applicationWillTerminate.
   std::function<void()> terminateApplication;
-  // Opens the feedback window; when set, the menu ends with a "Send
-  // Feedback..." item below "Quit".
-  std::function<void()> sendFeedback;
   // The current time in the user's short date and short time formats.
   std::function<std::string()> shortDateTimeNow;
   // Runs work on a new detached thread (tests substitute one they can join).

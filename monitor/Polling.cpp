@@ -1,6 +1,7 @@
 // When the drives are looked at: scans, the polling timer, and launching
 // the main application.
 #include <cmath>
+#include <utility>
 
 #include "monitor/KRTarvelMenuItemController.h"
 #include "platform/Format.h"
@@ -17,7 +18,7 @@ const double kMaximumPollingInterval = 2'000'000;
 // "PollingInterval" is typed by people in a preferences file. Zero, negative,
 // infinite and unreadable values fall back to the hourly default (text that is
 // not a number reads as 0); short periods are raised to a minute, because every
-// check blocks the menu while smartctl runs for each drive; long ones are
+// check runs smartctl several times for each drive; long ones are
 // capped at what a desktop timer can hold.
 double monitor::guardedPollingInterval(double seconds) {
   if (!std::isfinite(seconds) || seconds <= 0) return kDefaultPollingInterval;
@@ -29,7 +30,29 @@ double monitor::guardedPollingInterval(double seconds) {
 void KRTarvelMenuItemController::scanForDrives() {
   // A menu command that arrives before launching has finished has no scanner yet.
   if (!smartScanner) return;
-  if (!smartScanner->scanForDrives()) {
+  if (checking) {
+    pending = Pending::Scan;
+    return;
+  }
+  checking = true;
+  smartScanner->startScan([this](bool scanned) {
+    checking = false;
+    scanFinished(scanned);
+    runPending();
+  });
+}
+
+void KRTarvelMenuItemController::runPending() {
+  if (checking) return;
+  switch (std::exchange(pending, Pending::None)) {
+    case Pending::None: return;
+    case Pending::Update: updateDrives(); return;
+    case Pending::Scan: scanForDrives(); return;
+  }
+}
+
+void KRTarvelMenuItemController::scanFinished(bool scanned) {
+  if (!scanned) {
     showScanProblem("ErrorScanningForDrives", "Error Scanning for Drives");
     return;
   }

@@ -32,6 +32,7 @@ platform::PlistValue::Dict registeredDefaults() {
       {kPollDrives, "YES"},
       {kPollingInterval, 3600},
       {kFailedTestIsNew, "NO"},
+      {kSmartctlTimeout, 120},
       {kGrowlDrivePassed, "YES"},
       {kGrowlDriveFailing, "YES"},
       {kGrowlDriveFailed, "YES"},

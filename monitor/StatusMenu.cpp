@@ -14,8 +14,9 @@ std::string mainText(const char* key, const char* defaultText) {
   return platform::localized("Main", key, defaultText);
 }
 
-// How one health state shows: icon, status line and notification.
-struct HealthRow {
+}  // namespace
+
+struct KRTarvelMenuItemController::HealthRow {
   const char* icon;
   const char* statusKey;
   const char* statusDefault;
@@ -28,7 +29,7 @@ struct HealthRow {
   bool sticky;
 };
 
-const HealthRow& rowFor(int32_t health) {
+const KRTarvelMenuItemController::HealthRow& KRTarvelMenuItemController::rowFor(int32_t health) {
   static const HealthRow kFailed{"Tarvel Red",
                                  "OverallStatusFailed",
                                  "Overall Status: FAILED!",
@@ -59,9 +60,27 @@ const HealthRow& rowFor(int32_t health) {
   return kPassed;
 }
 
+// Not a health of its own: the drive is unknown, shown and announced as a
+// warning, under the failing drive's preference and notification name.
+const KRTarvelMenuItemController::HealthRow& KRTarvelMenuItemController::noAnswerRow() {
+  static const HealthRow kNoAnswer{
+      "Tarvel Yellow",
+      "OverallStatusNoAnswer",
+      "Overall Status: UNKNOWN (smartctl did not answer within %@ seconds)",
+      platform::keys::kGrowlDriveFailing,
+      "DriveNoAnswer1",
+      "CAUTION: DRIVE NOT ANSWERING!",
+      "DriveNoAnswer2",
+      "The drive %@ is UNKNOWN: smartctl did not answer within %@ seconds. A drive that stops answering may be "
+      "failing; it is recommended to backup all files.",
+      "DriveFailing",
+      true};
+  return kNoAnswer;
+}
+
+namespace {
 const int kDriveIconSize = 32;
 const int kStatusLineIndentation = 3;
-
 }  // namespace
 
 void KRTarvelMenuItemController::appendBaseMenu() {
@@ -72,13 +91,7 @@ void KRTarvelMenuItemController::appendBaseMenu() {
   trMenu.addItem(MenuItem::separatorItem());
   trMenu.addItemWithTitle(mainText("LaunchTR", "Launch Tarvel"), MenuAction::LaunchTarvel, "");
   trMenu.addItemWithTitle(mainText("QuitTR", "Quit"), MenuAction::Quit, "q");
-  // Below the seven items, so their layout (and the place of the "Last
-  // Updated" line between the opening separators) stays as users know it.
-  if (services.sendFeedback)
-    trMenu.addItemWithTitle(mainText("SendFeedback", "Send Feedback\u2026"), MenuAction::SendFeedback, "");
 }
-
-int KRTarvelMenuItemController::itemsBelowBaseMenu() const { return services.sendFeedback ? 1 : 0; }
 
 void KRTarvelMenuItemController::resetMenu() {
   for (int i = trMenu.numberOfItems(); i > 0; --i) trMenu.removeItemAtIndex(0);
@@ -91,8 +104,22 @@ void KRTarvelMenuItemController::updateImageAndMenuWithHealth(int32_t health,
   const HealthRow& row = rowFor(health);
   if (health == logs::kHealthFailed) overallStatus = logs::kHealthFailed;
   else if (health == logs::kHealthFailing && overallStatus != logs::kHealthFailed) overallStatus = logs::kHealthFailing;
+  showDriveStatus(row, mainText(row.statusKey, row.statusDefault),
+                  platform::format(mainText(row.descriptionKey, row.descriptionDefault), driveNameWithPartitions));
+}
 
-  MenuItem& status = trMenu.insertItemWithTitle(mainText(row.statusKey, row.statusDefault), MenuAction::None, "", 1);
+void KRTarvelMenuItemController::showUnansweredDrive(const std::string& driveNameWithPartitions, double seconds) {
+  // A disk that stops answering is often a dying one: never a green icon.
+  if (overallStatus != logs::kHealthFailed) overallStatus = logs::kHealthFailing;
+  const HealthRow& row = noAnswerRow();
+  showDriveStatus(row, platform::format(mainText(row.statusKey, row.statusDefault), seconds),
+                  platform::format(mainText(row.descriptionKey, row.descriptionDefault), driveNameWithPartitions,
+                                   seconds));
+}
+
+void KRTarvelMenuItemController::showDriveStatus(const HealthRow& row, const std::string& statusLine,
+                                                 const std::string& description) {
+  MenuItem& status = trMenu.insertItemWithTitle(statusLine, MenuAction::None, "", 1);
   status.setIndentationLevel(kStatusLineIndentation);
   status.setEnabled(false);
   trMenu.itemAtIndex(0).setImage(row.icon, kDriveIconSize);
@@ -100,10 +127,8 @@ void KRTarvelMenuItemController::updateImageAndMenuWithHealth(int32_t health,
   if (platform::prefs().boolForKey(row.notificationPreference)) {
     // Shown at the image's own size.
     const std::string icon = (std::filesystem::path(platform::bundle().resourcesPath) / row.icon).string() + ".png";
-    services.notifier->notify(platform::DesktopNotification{
-        mainText(row.titleKey, row.titleDefault),
-        platform::format(mainText(row.descriptionKey, row.descriptionDefault), driveNameWithPartitions),
-        row.notificationName, icon, 0, row.sticky});
+    services.notifier->notify(platform::DesktopNotification{mainText(row.titleKey, row.titleDefault), description,
+                                                            row.notificationName, icon, 0, row.sticky});
   }
 }
 

@@ -9,8 +9,12 @@
 namespace platform {
 
 // Writes `contents` to a new file beside `path` (`mode` less the process's
-// umask), flushes it to disk and renames it over `path`. On failure nothing
-// at `path` changes and `error` says why.
-bool writeFileAtomically(const std::string& path, const std::string& contents, std::string& error, mode_t mode = 0666);
+// umask), flushes it to disk and renames it over `path`. The new file has
+// no name while it is written (O_TMPFILE), where the file system allows, so
+// that a writer killed meanwhile leaves nothing behind; elsewhere it is
+// "<path>.tmp-XXXXXX". On failure nothing at `path` changes and `error`
+// says why.
+bool writeFileAtomically(const std::string& path, const std::string& contents, std::string& error,
+                         mode_t mode = 0666);
 
 }  // namespace platform

@@ -1,8 +1,14 @@
 #include "platform/Platform.h"
 
+#include "platform/Format.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <optional>
+
+#ifndef TARVEL_SUPPORT_ADDRESS
+#define TARVEL_SUPPORT_ADDRESS ""
+#endif
 
 namespace platform {
 
@@ -24,5 +30,15 @@ Platform& current() {
 }
 
 void install(Platform p) { slot() = std::move(p); }
+
+std::string supportContact() {
+  const std::string configured = TARVEL_SUPPORT_ADDRESS;
+  if (!configured.empty()) return configured;
+  return localized("Main", "SupportContact", "the supplier of your copy of Tarvel");
+}
+
+std::string failureAlertText(const std::string& defaultText) {
+  return format(localized("Main", "Exception2", defaultText), supportContact());
+}
 
 }  // namespace platform

@@ -33,7 +33,13 @@ inline void showCriticalAlert(const std::string& message, const std::string& inf
   current().alerts->showCritical(message, informative, button);
 }
 
-// The address the failure alerts ask users to write to.
-inline constexpr const char* kSupportAddress = "support@tarvel.example.org";
+// Whom the failure alerts ask users to contact: the support address set at
+// build time (TARVEL_SUPPORT_ADDRESS), else the localized "SupportContact"
+// of table "Main", "the supplier of your copy of Tarvel".
+std::string supportContact();
+// The informative text of a failure alert: `defaultText` holds "%@" where
+// the contact goes; the localized "Exception2" of table "Main" replaces it
+// and may hold a "%@" too.
+std::string failureAlertText(const std::string& defaultText);
 
 }  // namespace platform

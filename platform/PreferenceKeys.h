@@ -19,6 +19,8 @@ inline constexpr const char* kCustomBadSectorCountValue = "CustomBadSectorCountV
 inline constexpr const char* kCustomErrorCountValue = "CustomErrorCountValue";
 inline constexpr const char* kFailedTestIsNew = "FailedTestIsNew";
 inline constexpr const char* kTestsInProgress = "TestsInProgress";
+// Seconds one smartctl run may take before it is stopped.
+inline constexpr const char* kSmartctlTimeout = "SmartctlTimeout";
 
 // The tray monitor.
 inline constexpr const char* kAutoExpandDrives = "AutoExpandDrives";

@@ -95,4 +95,11 @@ void Preferences::setPersistentDomain(const PlistValue::Dict& contents, const st
   cache_.erase(name);
 }
 
+void Preferences::updatePersistentDomain(const std::string& name,
+                                         const std::function<void(PlistValue::Dict&)>& change) {
+  std::lock_guard lock(mutex_);
+  store_->update(name, change);
+  cache_.erase(name);
+}
+
 }  // namespace platform

@@ -55,6 +55,9 @@ class Preferences {
 
   std::optional<PlistValue::Dict> persistentDomain(const std::string& name);
   void setPersistentDomain(const PlistValue::Dict& contents, const std::string& name);
+  // Changes the stored domain `name` in one locked read-modify-write, so a
+  // writer in another process at the same moment loses nothing.
+  void updatePersistentDomain(const std::string& name, const std::function<void(PlistValue::Dict&)>& change);
 
  private:
   const PlistValue::Dict& cached(const std::string& domain);

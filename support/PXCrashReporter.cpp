@@ -18,6 +18,10 @@
 
 using support::replaceAll;
 
+#ifndef TARVEL_CRASH_REPORT_URL
+#define TARVEL_CRASH_REPORT_URL ""
+#endif
+
 namespace {
 
 constexpr int kSendTimeoutMs = 60000;
@@ -158,7 +162,8 @@ void PXCrashReporter::sendCrashReport() {
 
   // Without a usable address there is nothing to send to: it ends like a
   // failed send, so the user learns of it and a crash stays pending.
-  const std::string address = text("CRASH_REPORT_CGI_URL");
+  // Set at build time (TARVEL_CRASH_REPORT_URL); a string table may name another.
+  const std::string address = platform::localized("PXCrashReporter", "CRASH_REPORT_CGI_URL", TARVEL_CRASH_REPORT_URL);
   QUrl url(QString::fromStdString(address), QUrl::StrictMode);
   if (!url.isValid() || (url.scheme() != "http" && url.scheme() != "https") || url.host().isEmpty()) {
     connectionDidFailWithError(platform::format("The report address \"%@\" is not a valid web address.", address));

@@ -12,9 +12,9 @@ std::string updateAvailableTitle() {
 void markUpdateAvailable(platform::Preferences& prefs, const std::string& mainApplicationDomain) {
   // When the main application has never run there is no domain yet: start
   // one holding just the flag, so the update is offered at its first start.
-  auto domain = prefs.persistentDomain(mainApplicationDomain).value_or(platform::PlistValue::Dict{});
-  domain[platform::keys::kUpdateAvailable] = platform::PlistValue(true);
-  prefs.setPersistentDomain(domain, mainApplicationDomain);
+  prefs.updatePersistentDomain(mainApplicationDomain, [](platform::PlistValue::Dict& domain) {
+    domain[platform::keys::kUpdateAvailable] = platform::PlistValue(true);
+  });
 }
 
 }  // namespace support

@@ -13,7 +13,7 @@ namespace support {
 std::string updateAvailableTitle();
 
 // Sets "UpdateAvailable" to true in the main application's persistent
-// domain, rewriting the whole domain.
+// domain, in one locked read-modify-write of the stored domain.
 void markUpdateAvailable(platform::Preferences& prefs, const std::string& mainApplicationDomain);
 
 }  // namespace support

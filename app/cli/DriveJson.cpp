@@ -141,6 +141,7 @@ Json driveJson(const KRSMARTDrive& d) {
           {"health", d.driveHealth()},
           {"smartSupported", d.smartSupported()},
           {"lastSMARTError", text(d.getLastSMARTErrorMessage())},
+          {"timedOut", d.driveTimedOut() ? Json(*d.driveTimedOut()) : Json(nullptr)},
           {"reasons", d.getFailureReasonsText().value_or(std::vector<std::string>{})},
           {"notes", driveNotes(d)},
           {"overallHealth", text(d.driveOverallHealth())},

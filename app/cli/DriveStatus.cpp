@@ -5,7 +5,9 @@
 namespace cli {
 
 DriveState driveState(const KRSMARTDrive& drive) {
-  if (!drive.smartSupported()) return DriveState::Unknown;
+  // A drive that stopped answering keeps what it said before (health is
+  // unknown unless that was a finding), whatever an earlier check left.
+  if (!drive.smartSupported() && !drive.driveTimedOut()) return DriveState::Unknown;
   switch (drive.driveHealth()) {
     case logs::kHealthPassed: return DriveState::Passed;
     case logs::kHealthFailing: return DriveState::Failing;

@@ -5,7 +5,7 @@
 #include "app/cli/Options.h"
 #include "app/cli/Startup.h"
 #include "app/cli/Subcommands.h"
-#include "engine/KRTask.h"
+#include "engine/TimeLimit.h"
 
 #ifndef TARVEL_VERSION
 #define TARVEL_VERSION "unknown"
@@ -45,7 +45,7 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
   }
 
   if (auto warning = installPlatform({o.verbose, o.debug})) err << "tarvel: warning: " << *warning << "\n";
-  if (o.timeout) KRTask::setDefaultTimeLimit(*o.timeout);
+  if (o.timeout) engine::overrideSmartctlTimeLimit(*o.timeout);
 
   if (o.command != DriveCommand::None) return runDriveCommand(o, out, err);
   return runCheck(o, namingFor(o), out, err);

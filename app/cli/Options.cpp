@@ -135,7 +135,10 @@ read of them (identity, health, self-test and capability texts).
   --prometheus FILE     also write the check as Prometheus metrics for
                         node_exporter's textfile collector (FILE replaced
                         at once); "-" prints them instead of the drives
-  --timeout SECONDS     time limit of one smartctl run (default 600)
+  --timeout SECONDS     time limit of one smartctl run, and of each listing
+                        of a scan (default: the preference SmartctlTimeout,
+                        120); a drive whose smartctl does not answer in
+                        time is UNKNOWN and its other runs are skipped
   -v, --verbose         write the log to standard error too (it always
                         goes to the system log)
   --debug               debug messages on for this run; implies --verbose

@@ -6,9 +6,11 @@ namespace cli {
 
 std::vector<std::string> driveNotes(const KRSMARTDrive& drive) {
   std::vector<std::string> notes = drive.getFailureReasonsText().value_or(std::vector<std::string>{});
-  if (!drive.smartSupported())
+  // For a drive that stopped answering, the reasons already say so.
+  const bool answered = !drive.driveTimedOut();
+  if (answered && !drive.smartSupported())
     notes.push_back(drive.getLastSMARTErrorMessage().value_or("smartctl gave no usable answer"));
-  else if (drive.driveHealth() == logs::kHealthUnknown)
+  else if (answered && drive.driveHealth() == logs::kHealthUnknown)
     notes.push_back("smartctl gave no overall health assessment");
   if (drive.exceptionOccurred()) notes.push_back("some SMART data could not be read (see the system log)");
   return notes;

@@ -1,10 +1,13 @@
 #include "platform/desktop/MessageBoxAlerts.h"
 
 #include <QtCore/QCoreApplication>
+#include <QtCore/QThread>
 #include <QtCore/QTimer>
 #include <QtWidgets/QMessageBox>
 #include <QtWidgets/QPushButton>
 
+#include <mutex>
+#include <set>
 #include <utility>
 #include <vector>
 
@@ -36,6 +39,22 @@ void runWhenNoAlert(const std::string& key, std::function<void()> work) {
 
 void MessageBoxAlerts::showCritical(const std::string& message, const std::string& informative,
                                     const std::string& button) {
+  QCoreApplication* app = QCoreApplication::instance();
+  if (app && QThread::currentThread() != app->thread()) {
+    static std::mutex mutex;
+    static std::set<std::string> shown;  // open or waiting
+    const std::string key = message + '\n' + informative;
+    {
+      std::lock_guard lock(mutex);
+      if (!shown.insert(key).second) return;
+    }
+    QMetaObject::invokeMethod(app, [this, message, informative, button, key] {
+      showCritical(message, informative, button);
+      std::lock_guard lock(mutex);
+      shown.erase(key);
+    }, Qt::QueuedConnection);
+    return;
+  }
   QMessageBox box(QMessageBox::Critical, QStringLiteral("Tarvel"), QString::fromStdString(message));
   box.setInformativeText(QString::fromStdString(informative));
   box.setDefaultButton(box.addButton(QString::fromStdString(button), QMessageBox::AcceptRole));

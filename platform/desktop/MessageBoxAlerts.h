@@ -11,7 +11,10 @@ namespace platform::desktop {
 
 class MessageBoxAlerts : public Alerts {
  public:
-  // Blocks in a nested event loop until the button is pressed.
+  // On the main thread: blocks in a nested event loop until the button is
+  // pressed. On another thread (the tray's drive checks): hands the alert
+  // to the main thread and returns at once, so that the work goes on and
+  // can be stopped; an alert already open or waiting is not shown twice.
   void showCritical(const std::string& message, const std::string& informative, const std::string& button) override;
 };
 

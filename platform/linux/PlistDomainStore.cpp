@@ -145,7 +145,15 @@ std::optional<PlistValue::Dict> PlistDomainStore::load(const std::string& domain
 }
 
 // Preference files may hold a mail password: readable by the user only.
+// Called with the domain's lock held: every writer of the domain holds it,
+// so a temporary file of the domain found now is one a killed writer left.
 bool PlistDomainStore::write(const std::string& domain, const PlistValue::Dict& contents) {
+  const std::string stale = domain + ".plist.tmp-";
+  std::error_code ec;
+  for (const auto& entry : fs::directory_iterator(folder_, ec)) {
+    const std::string name = entry.path().filename().string();
+    if (name.starts_with(stale)) fs::remove(entry.path(), ec);
+  }
   std::string error;
   if (writeFileAtomically(pathFor(domain), plistXml(PlistValue(contents)), error, 0600)) return true;
   report("Could not write preferences file " + pathFor(domain) + ": " + error);

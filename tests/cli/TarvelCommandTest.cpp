@@ -254,3 +254,31 @@ TEST_F(TarvelCommand, DriveCommandsOnASimulatedDisk) {
   EXPECT_EQ(test.status, 1);
   EXPECT_TRUE(has(test.err, "tarvel: /dev/sda: ")) << test.err;
 }
+
+// A disk whose smartctl never answers (it sleeps for an hour) among healthy
+// ones: each check of it ends after the time limit, the rest of its runs
+// are skipped, it is listed UNKNOWN with the reason, and nothing it started
+// outlives the run.
+TEST_F(TarvelCommand, DiskThatNeverAnswersIsUnknownWithTheReason) {
+  fs::path m = machine("dying", "sda\nsda1\nsdb\nsdc\n", std::string(kLinuxHeader) + "/dev/sda1 100 10 90 10% /\n",
+                       "/dev/sda healthy-hdd\n/dev/sdb ?hang\n/dev/sdc healthy-ssd\n");
+
+  Result r = tarvel(m, {"--timeout", "1"});
+  EXPECT_EQ(r.status, 3) << r.err;
+  EXPECT_EQ(r.out,
+            "/: PASSED\n"
+            "sdb with partitions : UNKNOWN\n    smartctl did not answer within 1 seconds\n"
+            "sdc with partitions : PASSED\n");
+
+  // Without --timeout, the tray's preference sets the limit.
+  ASSERT_EQ(tarvel(m, {"defaults", "write", "org.tarvel.Tarvel", "SmartctlTimeout", "-int", "2"}, false).status, 0);
+  r = tarvel(m, {"--json"});
+  EXPECT_EQ(r.status, 3) << r.err;
+  EXPECT_TRUE(validJson(r.out)) << r.out;
+  EXPECT_TRUE(has(r.out, "\"timedOut\": 2.0,")) << r.out;
+  EXPECT_TRUE(has(r.out, "\"reasons\": [\n        \"smartctl did not answer within 2 seconds\"\n      ]")) << r.out;
+
+  const auto hung = testing_support::pidsInFile(m / "Contents/MacOS/hung.pids");
+  EXPECT_EQ(hung.size(), 4u) << "the script and its sleeping child, once per check: one run each";
+  for (pid_t pid : hung) EXPECT_TRUE(testing_support::processEnded(pid)) << pid;
+}

@@ -1,6 +1,7 @@
 #include "platform/linux/PlistDomainStore.h"
 
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -10,6 +11,7 @@
 
 #include "platform/Domains.h"
 #include "platform/memory/MemoryPlatform.h"
+#include "support/UpdateAnnouncement.h"
 #include "tests/support/TestPlatform.h"
 
 namespace fs = std::filesystem;
@@ -166,4 +168,55 @@ TEST(PlistStoreFolder, FollowsXdgConfigHome) {
     setenv("XDG_CONFIG_HOME", saved.c_str(), 1);
   else
     unsetenv("XDG_CONFIG_HOME");
+}
+
+// A writer killed at any moment (kill -9) leaves no temporary file behind
+// for good: the file has no name while it is written, and the next writer
+// of the domain removes what an instant's name could leave.
+TEST_F(PlistStoreTest, KilledWritersLeaveNoTemporaryFiles) {
+  std::vector<pid_t> writers;
+  for (int w = 0; w < 40; ++w) {
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      PlistDomainStore own(folder, nullptr);
+      for (int i = 0;; ++i) own.update(platform::kMainAppDomain, [&](PlistValue::Dict& d) { d["Writer"] = i; });
+    }
+    writers.push_back(child);
+    ::usleep(static_cast<useconds_t>(1000 + 500 * (w % 7)));
+    ::kill(child, SIGKILL);
+  }
+  for (pid_t child : writers) waitpid(child, nullptr, 0);
+  std::ofstream(folder + "/" + platform::kMainAppDomain + ".plist.tmp-Ab12Cd") << "left by a killed writer";
+
+  store->update(platform::kMainAppDomain, [](PlistValue::Dict& d) { d["After"] = true; });
+  std::vector<std::string> left;
+  for (const auto& entry : fs::directory_iterator(folder))
+    if (entry.path().filename().string().find(".tmp-") != std::string::npos) left.push_back(entry.path().filename());
+  EXPECT_EQ(left, std::vector<std::string>{});
+  auto d = store->load(platform::kMainAppDomain);
+  ASSERT_TRUE(d);
+  EXPECT_TRUE(d->at("After").boolean());
+}
+
+// "UpdateAvailable" is set in one locked read-modify-write of the main
+// application's domain: what another program writes there meanwhile stays.
+TEST_F(PlistStoreTest, UpdateAvailableLosesNoConcurrentWrite) {
+  constexpr int kEach = 60;
+  pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    platform::Preferences app(platform::kMainAppDomain, std::make_shared<PlistDomainStore>(folder, nullptr));
+    for (int i = 0; i < kEach; ++i) app.setInteger("Key" + std::to_string(i), i);
+    _exit(0);
+  }
+  platform::Preferences monitor(platform::kMenuItemDomain, store);
+  for (int i = 0; i < kEach; ++i) support::markUpdateAvailable(monitor, platform::kMainAppDomain);
+  int status = 0;
+  waitpid(child, &status, 0);
+  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  auto d = store->load(platform::kMainAppDomain);
+  ASSERT_TRUE(d);
+  EXPECT_EQ(d->size(), kEach + 1u);
+  EXPECT_TRUE(d->at("UpdateAvailable").boolean());
 }

@@ -185,8 +185,8 @@ TEST_F(ScannerTest, ListingFailures) {
   ASSERT_TRUE(alert);
   EXPECT_EQ(alert->message, "An Error Occurred");
   EXPECT_EQ(alert->informative,
-            "An error occurred attempting to scan for drives. Tarvel may work incorrectly. Please contact "
-            "support@tarvel.example.org for help.");
+            "An error occurred attempting to scan for drives. Tarvel may work incorrectly. Please contact " +
+                platform::supportContact() + " for help.");
   EXPECT_EQ(alert->button, "OK");
 }
 
@@ -313,4 +313,40 @@ TEST_F(ScannerTest, DriveRunningASelfTestIsLeftAloneWhenCommandsWouldAbortIt) {
   EXPECT_EQ(disk0Calls, 0u);
   EXPECT_GT(calls.size(), callsAfterFirst);  // disk1 was still updated
   EXPECT_EQ(scanner.getDrives().size(), 2u);
+}
+
+// A drive whose smartctl stopped answering is no drive without SMART: it
+// stays in the list so that the user learns of it, and the drives after it
+// are updated as usual.
+TEST_F(ScannerTest, DriveThatStopsAnsweringStaysInTheList) {
+  FakeSmartctl fake(scratch.path());
+  answerAll(fake, "/dev/disk0", passed());
+  fake.hang({"-i", "/dev/disk1"});
+  answerAll(fake, "/dev/disk2", passed());
+  mem.platform.preferences->setObject("SmartctlTimeout", platform::PlistValue(1.0));
+  KRSMARTScanner scanner;
+  scanner.setNamingProfile(listings(discovery::macOSNaming(), "disk0\ndisk1\ndisk2\n", kNoMounts));
+  ASSERT_TRUE(scanner.scanForDrives());
+  for (auto& d : scanner.getDrives()) d.setBundlePath(fake.bundlePath());
+  scanner.updateDrives();
+  ASSERT_EQ(summary(scanner.getDrives()), (std::vector<std::string>{"/dev/disk0:", "/dev/disk1:", "/dev/disk2:"}));
+  EXPECT_EQ(scanner.getDrives()[1].driveTimedOut(), 1.0);
+  EXPECT_EQ(scanner.getDrives()[1].driveHealth(), logs::kHealthUnknown);
+  EXPECT_EQ(scanner.getDrives()[2].driveHealth(), logs::kHealthPassed);
+  for (pid_t pid : fake.hungProcesses()) EXPECT_TRUE(testing_support::processEnded(pid));
+}
+
+// df waits for every mount; one on a network that no longer answers must
+// not stall the scan for good: the listing gets the time of a smartctl run.
+TEST_F(ScannerTest, ListingThatHangsFailsTheScanInBoundedTime) {
+  mem.platform.preferences->setObject("SmartctlTimeout", platform::PlistValue(1.0));
+  discovery::NamingProfile p = listings(discovery::macOSNaming(), "disk0\n", kNoMounts);
+  const auto pids = scratch.path() / "df.pids";
+  p.dfPath = program("hung-df", "sleep 3600 & echo $! > '" + pids.string() + "'; wait");
+  KRSMARTScanner scanner = KRSMARTScanner::initForCommandLine();
+  scanner.setNamingProfile(p);
+  EXPECT_FALSE(scanner.scanForDrives());
+  EXPECT_EQ(summary(scanner.getDrives()), std::vector<std::string>{"/dev/disk0:"});
+  EXPECT_TRUE(mem.log->contains("df returned error code: -9"));
+  for (pid_t pid : testing_support::pidsInFile(pids)) EXPECT_TRUE(testing_support::processEnded(pid));
 }

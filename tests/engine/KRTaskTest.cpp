@@ -1,6 +1,10 @@
 #include "engine/KRTask.h"
 
+#include <unistd.h>
+
 #include <csignal>
+#include <filesystem>
+#include <thread>
 
 #include "platform/Exception.h"
 #include "tests/support/TestPlatform.h"
@@ -132,10 +136,66 @@ TEST_F(KRTaskRun, OutputWrittenJustBeforeExitIsKept) {
   }
 }
 
-TEST_F(KRTaskRun, HungChildIsStoppedAtTheTimeLimit) {
+// What the run started besides the child: "sleep 3600" in the background,
+// its id written to a file, as the gate runs smartctl as its own child.
+std::string sleeperBehind(const std::filesystem::path& pids) {
+  return "sleep 3600 & echo $! > '" + pids.string() + "'; ";
+}
+
+TEST_F(KRTaskRun, HungRunIsStoppedAtTheTimeLimitWithEverythingItStarted) {
+  const auto pids = scratch.path() / "pids";
   KRTask task;
   task.setTimeLimit(0.5);
-  EXPECT_FALSE(sh("echo started; exec sleep 30", task));
+  EXPECT_FALSE(sh(sleeperBehind(pids) + "echo started; wait", task));
+  EXPECT_TRUE(task.timedOut());
+  EXPECT_FALSE(task.cancelled());
   EXPECT_EQ(task.getErrorCode(), -SIGKILL);
-  EXPECT_TRUE(mem.log->contains("after 0 seconds without an answer"));
+  EXPECT_TRUE(mem.log->contains("after 0.5 seconds without an answer"));
+  const auto sleeper = testing_support::pidsInFile(pids);
+  ASSERT_EQ(sleeper.size(), 1u);
+  EXPECT_TRUE(testing_support::processEnded(sleeper[0])) << "the run's whole process group is killed";
+  EXPECT_EQ(KRTask::childrenLeftBehind(), 0u);
+}
+
+TEST_F(KRTaskRun, InvalidOutputEndsTheRunAtOnce) {
+  const auto pids = scratch.path() / "pids";
+  KRTask task;
+  // Were the run to wait for its limit, the test would outlast its own.
+  task.setTimeLimit(3600);
+  EXPECT_FALSE(sh(sleeperBehind(pids) + "printf 'ok\\n\\377\\n'; wait", task));
+  EXPECT_FALSE(task.timedOut());
+  EXPECT_EQ(task.getErrorCode(), 0);
+  const auto sleeper = testing_support::pidsInFile(pids);
+  ASSERT_EQ(sleeper.size(), 1u);
+  EXPECT_TRUE(testing_support::processEnded(sleeper[0]));
+}
+
+TEST_F(KRTaskRun, CancellationStopsTheRunUnderWayAndTheNextOnes) {
+  const auto pids = scratch.path() / "pids";
+  auto cancellation = std::make_shared<KRTask::Cancellation>();
+  KRTask hung, next;
+  std::optional<logs::OutputLines> first, second;
+  std::thread worker([&] {
+    KRTask::setThreadCancellation(cancellation);
+    hung.setTimeLimit(3600);
+    first = sh(sleeperBehind(pids) + "echo started; wait", hung);
+    second = sh("echo never started > '" + (scratch.path() / "second").string() + "'", next);
+  });
+  // Once the run is under way (its sleeper is up), cancel it.
+  for (int i = 0; i < 1000 && testing_support::pidsInFile(pids).empty(); ++i) ::usleep(10000);
+  cancellation->cancel();
+  worker.join();
+  EXPECT_FALSE(first);
+  EXPECT_TRUE(hung.cancelled());
+  EXPECT_FALSE(hung.timedOut());
+  EXPECT_FALSE(second);
+  EXPECT_TRUE(next.cancelled());
+  EXPECT_FALSE(std::filesystem::exists(scratch.path() / "second"));
+  const auto sleeper = testing_support::pidsInFile(pids);
+  ASSERT_EQ(sleeper.size(), 1u);
+  EXPECT_TRUE(testing_support::processEnded(sleeper[0]));
+
+  // Other threads, and this one, run as before.
+  KRTask other;
+  EXPECT_TRUE(sh("echo fine", other));
 }

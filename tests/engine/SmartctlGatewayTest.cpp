@@ -209,7 +209,7 @@ TEST_F(Gateway, ChildThatCannotStartAlertsOnlyOutsideCommandLineMode) {
   EXPECT_EQ(mem.alerts->shown[0].message, "An Error Occurred");
   EXPECT_EQ(mem.alerts->shown[0].informative,
             std::string("An error occurred attempting to scan for SMART data. Tarvel may work incorrectly. "
-                        "Please contact ") + platform::kSupportAddress + " for help.");
+                        "Please contact ") + platform::supportContact() + " for help.");
   EXPECT_EQ(mem.alerts->shown[0].button, "OK");
   EXPECT_TRUE(drive.smartSupported());  // a run that did not start judges nothing
 

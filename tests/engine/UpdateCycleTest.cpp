@@ -79,7 +79,7 @@ TEST_F(UpdateCycle, AFailingStepLetsTheOthersRun) {
   EXPECT_EQ(mem.alerts->shown[0].message, "An Error Occurred");
   EXPECT_EQ(mem.alerts->shown[0].informative,
             std::string("An error occurred attempting to read some SMART data. That data will not be available to "
-                        "view. Please contact ") + platform::kSupportAddress + " for help.");
+                        "view. Please contact ") + platform::supportContact() + " for help.");
 
   // The next clean update clears the mark; health starts again at passed.
   answerAll("/dev/sda");
@@ -112,4 +112,58 @@ TEST_F(UpdateCycle, NoHealthAnswerLeavesTheDrivePassed) {
   drive.updateInfo();
   EXPECT_EQ(drive.driveHealth(), logs::kHealthPassed);
   EXPECT_EQ(drive.driveOverallHealth(), "FAILED!");  // the last text read stays
+}
+
+// A run that does not answer within "SmartctlTimeout" ends the drive's
+// update: its later runs would only hang as long. What was found before the
+// silence stays; a drive found passed so far becomes unknown.
+TEST_F(UpdateCycle, DriveThatStopsAnsweringSkipsItsOtherRunsAndIsUnknown) {
+  struct Case {
+    const char* name;
+    Args hangs;
+    const char* healthVerdict;  // the -H answer, when asked
+    std::vector<std::string> calls;
+    int32_t health;
+  };
+  const Case cases[] = {
+      {"identity", {"-i", "/dev/sda"}, "PASSED", {"-i /dev/sda"}, logs::kHealthUnknown},
+      {"health", {"-H", "/dev/sda"}, "PASSED", {"-i /dev/sda", "-H /dev/sda"}, logs::kHealthUnknown},
+      {"attributes after a FAILED verdict",
+       {"-A", "/dev/sda"},
+       "FAILED!",
+       {"-i /dev/sda", "-H /dev/sda", "-c /dev/sda", "-A /dev/sda"},
+       logs::kHealthFailed},
+  };
+  for (const Case& c : cases) {
+    testing_support::ScratchDir root;
+    testing_support::FakeSmartctl hanging(root.path());
+    KRSMARTDrive d;
+    d.setLocation("/dev/sda");
+    d.setBundlePath(hanging.bundlePath());
+    const std::string empty = "=== START OF READ SMART DATA SECTION ===\n";
+    hanging.defaultAnswer(banner() + empty);
+    hanging.answer({"-i", "/dev/sda"}, banner() + samples::text("Identity"));
+    hanging.answer({"-H", "/dev/sda"},
+                   banner() + empty + "SMART overall-health self-assessment test result: " + c.healthVerdict + "\n");
+    hanging.hang(c.hangs);
+    prefs().setObject("SmartctlTimeout", platform::PlistValue(1.0));
+    progress = 0;
+
+    d.updateInfo();
+    EXPECT_EQ(hanging.calls(), c.calls) << c.name;
+    EXPECT_EQ(d.driveHealth(), c.health) << c.name;
+    EXPECT_EQ(d.driveTimedOut(), 1.0) << c.name;
+    EXPECT_EQ(d.getFailureReasonsText().value_or(std::vector<std::string>{}).back(),
+              "smartctl did not answer within 1 seconds")
+        << c.name;
+    EXPECT_FALSE(fs::exists(mem.platform.bundle.logsFolder + "/sda.trdr")) << c.name << ": no raw data";
+    for (pid_t pid : hanging.hungProcesses()) EXPECT_TRUE(testing_support::processEnded(pid)) << c.name;
+
+    // Answering again, it is checked in full.
+    fs::remove(fs::path(hanging.bundlePath()) / "answers" / (c.hangs[0] + "__dev_sda.hang"));
+    d.updateInfo();
+    EXPECT_FALSE(d.driveTimedOut()) << c.name;
+    EXPECT_EQ(hanging.calls().size(), c.calls.size() + 7) << c.name;
+    fs::remove(rawFile("sda"));
+  }
 }

@@ -49,17 +49,6 @@ TEST_F(CheckTest, MenuListsDrivesNewestFirstWithStatusLinesAndLastUpdated) {
   EXPECT_EQ(menu(), expected);
 }
 
-TEST_F(CheckTest, FeedbackItemGoesBelowTheBaseMenuWithoutMovingLastUpdated) {
-  withFeedback = true;
-  addDrive("/dev/disk0", {"Data"}, 1);
-  start();
-  std::vector<std::string> expected = afterCheck({"Data icon=Tarvel Green@32", "Overall Status: Passed (disabled) indent=3"});
-  expected.push_back("Send Feedback\u2026 ->sendFeedback");
-  EXPECT_EQ(menu(), expected);
-  controller->perform(MenuAction::SendFeedback);
-  EXPECT_EQ(feedbackWindows, 1);
-}
-
 TEST_F(CheckTest, MenuTextsComeFromTheStringTable) {
   mem.strings->entries[{"Main", "LastUpdated"}] = "Mis à jour : %@";
   mem.strings->entries[{"Main", "OverallStatusPassed"}] = "État : réussi";

@@ -34,7 +34,6 @@ inline const char* actionName(MenuAction a) {
     case MenuAction::UpdateDrives: return "updateDrives";
     case MenuAction::LaunchTarvel: return "launchTarvel";
     case MenuAction::Quit: return "quit";
-    case MenuAction::SendFeedback: return "sendFeedback";
   }
   return "?";
 }
@@ -176,9 +175,6 @@ class MonitorTest : public testing_support::PlatformTest {
     controller.reset();
   }
 
-  bool withFeedback = false;
-  int feedbackWindows = 0;
-
   MonitorServices services() {
     MonitorServices s;
     s.menuItemBundleIdentifier = "org.tarvel.menuitem";
@@ -199,7 +195,6 @@ class MonitorTest : public testing_support::PlatformTest {
       return false;
     };
     s.terminateApplication = [this] { ++terminations; };
-    if (withFeedback) s.sendFeedback = [this] { ++feedbackWindows; };
     s.shortDateTimeNow = [] { return std::string("1/2/25, 9:41 AM"); };
     s.detachThread = [this](std::function<void()> work) { mailThreads.emplace_back(std::move(work)); };
     s.passwordLookup = [this](const std::string& service, const std::string& account) -> std::optional<std::string> {

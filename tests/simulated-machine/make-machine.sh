@@ -11,8 +11,9 @@
 #   volumes   what "ls -la /Volumes" prints (optional)
 #   drives    one line per disk: "DEVICE DRIVE", DRIVE being the name of a
 #             drive description (NAME.drive in the folders of DRIVE_PATH,
-#             by default resources/simulated-drives and tests/drives), or
-#             "!REASON" for a disk smartctl may not open
+#             by default resources/simulated-drives and tests/drives),
+#             "!REASON" for a disk smartctl may not open, or "?hang" for
+#             one whose smartctl never answers
 # The machine is run as OUTPUT_BUNDLE/Contents/MacOS/tarvel --listings OUTPUT_BUNDLE/listings
 set -eu
 [ $# -eq 4 ] || { echo "usage: $0 DESCRIPTION_FOLDER OUTPUT_BUNDLE TARVEL FAKEDRIVE" >&2; exit 2; }
@@ -55,6 +56,7 @@ while read -r device drive; do
   name=$(basename "$device")
   case "$drive" in
     '!'*) printf '%s\n' "${drive#!}" > "$macos/traces/$name.fail" ;;
+    '?hang') : > "$macos/traces/$name.hang" ;;
     *)
       file=$(find_drive "$drive")
       "$fakedrive" -o "$macos/traces/$name.trdr" "$file"

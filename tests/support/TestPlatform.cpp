@@ -1,5 +1,6 @@
 #include "tests/support/TestPlatform.h"
 
+#include <signal.h>
 #include <unistd.h>
 
 #include <fstream>
@@ -58,6 +59,8 @@ FakeSmartctl::FakeSmartctl(const fs::path& root) : bundle_(root / "Fake.app") {
                            "printf '%s\\n' \"$*\" >> \"$dir/../calls.log\"\n"
                            "key=$(printf '%s' \"$*\" | tr ' /' '__')\n"
                            "[ -n \"$key\" ] || key=_noargs\n"
+                           "if [ -f \"$dir/$key.hang\" ]; then sleep 3600 & "
+                           "echo \"$$ $!\" >> \"$dir/../hung.pids\"; wait; fi\n"
                            "if [ -f \"$dir/$key\" ]; then cat \"$dir/$key\"; "
                            "exit $(cat \"$dir/$key.status\" 2>/dev/null || echo 0); fi\n"
                            "[ -f \"$dir/default\" ] && cat \"$dir/default\"\n"
@@ -68,6 +71,34 @@ FakeSmartctl::FakeSmartctl(const fs::path& root) : bundle_(root / "Fake.app") {
 void FakeSmartctl::answer(const std::vector<std::string>& args, const std::string& text, int exitStatus) {
   std::ofstream(bundle_ / "answers" / keyFor(args), std::ios::binary) << text;
   std::ofstream(bundle_ / "answers" / (keyFor(args) + ".status")) << exitStatus;
+}
+
+void FakeSmartctl::hang(const std::vector<std::string>& args) {
+  std::ofstream(bundle_ / "answers" / (keyFor(args) + ".hang"));
+}
+
+std::vector<pid_t> FakeSmartctl::hungProcesses() const { return pidsInFile(bundle_ / "hung.pids"); }
+
+std::vector<pid_t> pidsInFile(const fs::path& file) {
+  std::vector<pid_t> pids;
+  std::ifstream in(file);
+  for (long pid; in >> pid;) pids.push_back(static_cast<pid_t>(pid));
+  return pids;
+}
+
+bool processEnded(pid_t pid, int limitMs) {
+  auto ended = [pid] {
+    // A killed child that no one has reaped yet is over too.
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::string all;
+    if (!std::getline(stat, all)) return true;
+    size_t close = all.rfind(')');
+    return close != std::string::npos && close + 2 < all.size() && all[close + 2] == 'Z';
+  };
+  for (int waited = 0; !ended() && waited < limitMs; waited += 20) ::usleep(20000);
+  if (ended()) return true;
+  ::kill(pid, SIGKILL);
+  return false;
 }
 
 void FakeSmartctl::defaultAnswer(const std::string& text) {

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/types.h>
+
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -45,6 +47,12 @@ class FakeSmartctl {
   explicit FakeSmartctl(const std::filesystem::path& root);
   void answer(const std::vector<std::string>& args, const std::string& text, int exitStatus = 0);
   void defaultAnswer(const std::string& text);
+  // For exactly these arguments it answers nothing: it starts a child that
+  // sleeps for an hour, records both process ids and waits, as a smartctl
+  // (behind the gate) stuck on a dying disk does.
+  void hang(const std::vector<std::string>& args);
+  // The processes of the hung calls so far: script and sleeping child.
+  std::vector<pid_t> hungProcesses() const;
   std::string bundlePath() const { return bundle_.string(); }
   std::string programPath() const { return (bundle_ / "Contents/MacOS/smartctl").string(); }
   std::vector<std::string> calls() const;
@@ -52,6 +60,13 @@ class FakeSmartctl {
  private:
   std::filesystem::path bundle_;
 };
+
+// Whether the process has ended (gone, or a zombie), waiting up to
+// `limitMs` for it; a test that finds one alive kills it, so that no
+// sleeping child outlives the test.
+bool processEnded(pid_t pid, int limitMs = 10000);
+// The ids listed in a file, one or more per line.
+std::vector<pid_t> pidsInFile(const std::filesystem::path& file);
 
 // The smartctl banner lines every answer starts with.
 std::string banner();

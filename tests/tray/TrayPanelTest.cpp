@@ -139,7 +139,7 @@ class TrayPanelTest : public ::testing::Test {
   // The panel's menu after a check that showed `rows`.
   std::vector<std::string> afterCheck(std::vector<std::string> rows) const {
     rows.insert(rows.end(), {"---", "Last Updated: " + lastUpdated() + " (disabled)", "---", "Rescan For Drives",
-                             "Update Drives", "---", "Launch Tarvel", "Quit [Control+Q]", "Send Feedback\u2026"});
+                             "Update Drives", "---", "Launch Tarvel", "Quit [Control+Q]"});
     return rows;
   }
 
@@ -382,6 +382,77 @@ TEST_F(TrayPanelTest, WithoutAPanelTheMonitorSaysSoAndKeepsChecking) {
   ASSERT_TRUE(spinUntil([&] { return !tray->running(); }));
   EXPECT_EQ(tray->exitStatus(), 0) << tray->output();
   ASSERT_TRUE(spinUntil([&] { return !unloads.empty(); }));
+}
+
+// A disk whose smartctl never answers (it sleeps for an hour): while the
+// check waits for it, the panel reads the menu and the monitor quits when
+// told, by its menu, by another process or by the session, killing what
+// the check had started.
+TEST_F(TrayPanelTest, HungDiskNeitherFreezesThePanelNorHoldsUpQuitting) {
+  machine = makeTrayMachine(scratch.path(), "dying", "sda\nsda1\nsdb\nsdc\n",
+                            std::string(kMounts) + "/dev/sda1 490617784 12345678 453271234 3% /\n",
+                            "/dev/sda healthy-hdd\n/dev/sdb ?hang\n/dev/sdc healthy-ssd\n");
+  ASSERT_FALSE(machine.empty());
+  setPreference("org.tarvel.Tarvel", "SmartctlTimeout", "-int", "3600");
+  const fs::path hungPids = machine / "Contents/MacOS/hung.pids";
+  watcher.emplace();
+  ASSERT_TRUE(watcher->ok);
+
+  for (const std::string way : {"menu", "TRQuit", "SIGTERM"}) {
+    SCOPED_TRACE(way);
+    const size_t items = watcher->items.size(), hungBefore = testing_support::pidsInFile(hungPids).size();
+    unloads.clear();
+    ASSERT_NO_FATAL_FAILURE(startTray(false));
+    ASSERT_TRUE(spinUntil([&] { return watcher->items.size() > items || !tray->running(); })) << tray->output();
+    panel.emplace(watcher->items.back().service, watcher->items.back().path);
+    // The check is under way once smartctl hangs on sdb.
+    ASSERT_TRUE(spinUntil([&] { return testing_support::pidsInFile(hungPids).size() >= hungBefore + 2; }))
+        << tray->output();
+    const std::vector<std::string> menu = panel->menu();
+    EXPECT_NE(std::find(menu.begin(), menu.end(), "Update Drives"), menu.end());
+    EXPECT_EQ(menu.back(), "Quit [Control+Q]");
+
+    if (way == "menu") {
+      ASSERT_TRUE(panel->click("Quit"));
+    }
+    if (way == "TRQuit") {
+      ASSERT_EQ(tarvel({"notify", "TRQuit"}).status, 0);
+    }
+    if (way == "SIGTERM") ::kill(tray->pid(), SIGTERM);
+    ASSERT_TRUE(spinUntil([&] { return !tray->running(); })) << tray->output();
+    EXPECT_EQ(tray->exitStatus(), 0) << tray->output();
+    ASSERT_TRUE(spinUntil([&] { return !unloads.empty(); }));
+    for (pid_t pid : testing_support::pidsInFile(hungPids)) EXPECT_TRUE(testing_support::processEnded(pid)) << pid;
+  }
+}
+
+// With a short "SmartctlTimeout" the check ends: the disk that does not
+// answer is listed, unknown with the reason, the icon warns, and the
+// notification says so.
+TEST_F(TrayPanelTest, HungDiskIsListedUnknownWithTheReason) {
+  machine = makeTrayMachine(scratch.path(), "dying", "sda\nsda1\nsdb\nsdc\n",
+                            std::string(kMounts) + "/dev/sda1 490617784 12345678 453271234 3% /\n",
+                            "/dev/sda healthy-hdd\n/dev/sdb ?hang\n/dev/sdc healthy-ssd\n");
+  ASSERT_FALSE(machine.empty());
+  setPreference("org.tarvel.Tarvel", "SmartctlTimeout", "-int", "2");
+  ASSERT_NO_FATAL_FAILURE(startTray());
+  EXPECT_EQ(panel->menu(), afterCheck({"sdc icon=green {}",
+                                       "Overall Status: Passed (disabled) indent=3",
+                                       "sdb icon=yellow {}",
+                                       "Overall Status: UNKNOWN (smartctl did not answer within 2 seconds) (disabled) indent=3",
+                                       "/ icon=green",
+                                       "Overall Status: Passed (disabled) indent=3"}));
+
+  EXPECT_EQ(panel->iconColour(), "yellow");
+  ASSERT_TRUE(spinUntil([&] { return daemon.received.size() == 3; })) << notifications().size();
+  EXPECT_EQ(notifications()[1],
+            "DriveFailing|CAUTION: DRIVE NOT ANSWERING!|The drive sdb with partitions  is UNKNOWN: smartctl did not "
+            "answer within 2 seconds. A drive that stops answering may be failing; it is recommended to backup all "
+            "files.|0|2");
+  EXPECT_EQ(driveList()[2], "TRProblemDrivesCount 0");
+  EXPECT_TRUE(has(tray->output(), "smartctl did not answer within 2 seconds on /dev/sdb")) << tray->output();
+  for (pid_t pid : testing_support::pidsInFile(machine / "Contents/MacOS/hung.pids"))
+    EXPECT_TRUE(testing_support::processEnded(pid)) << pid;
 }
 
 }  // namespace

@@ -17,7 +17,6 @@
 #include <sstream>
 #include <thread>
 
-#include "app/cli/Options.h"
 #include "app/cli/PrometheusMetrics.h"
 #include "tests/support/RunProcess.h"
 #include "tests/support/TestPlatform.h"
@@ -310,32 +309,6 @@ TEST_F(PrometheusExport, NodeExporterServesTheDrives) {
     EXPECT_TRUE(driveValue(s, "tarvel_drive_state", device)) << device;
   EXPECT_EQ(driveValue(s, "tarvel_drive_power_on_seconds_total", "/dev/sdc"), 24870.0 * 3600);
   EXPECT_EQ(s["tarvel_check_success"], 1);
-}
-
-TEST(PrometheusOptions, WhereTheMetricsGoAndWhatTheyCannotShare) {
-  const std::pair<std::vector<std::string>, std::optional<std::string>> accepted[] = {
-      {{"--prometheus", "-"}, "-"},
-      {{"--prometheus=/var/lib/x.prom", "--json"}, "/var/lib/x.prom"},
-      {{"--prometheus", "x.prom", "--report"}, "x.prom"},
-      {{}, std::nullopt},
-  };
-  for (const auto& [args, file] : accepted) {
-    auto parsed = cli::parseOptions(args);
-    ASSERT_TRUE(parsed.options) << parsed.error;
-    EXPECT_EQ(parsed.options->prometheus, file);
-  }
-  const std::pair<std::vector<std::string>, const char*> refused[] = {
-      {{"--prometheus"}, "needs a file"},
-      {{"--prometheus="}, "needs a file"},
-      {{"--prometheus", "-", "--json"}, "cannot share standard output"},
-      {{"--prometheus", "-", "--report"}, "cannot share standard output"},
-      {{"--prometheus", "x.prom", "--short-test", "/dev/sda"}, "applies to checks"},
-  };
-  for (const auto& [args, why] : refused) {
-    auto parsed = cli::parseOptions(args);
-    EXPECT_FALSE(parsed.options) << args[0];
-    EXPECT_NE(parsed.error.find(why), std::string::npos) << parsed.error;
-  }
 }
 
 // Label values are UTF-8 with \, " and line feeds escaped, whatever a device

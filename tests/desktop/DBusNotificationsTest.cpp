@@ -96,7 +96,7 @@ TEST(DistributedNotifications, NotifyCommandWithoutSessionBusSaysSo) {
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
 }
 
-TEST(DesktopNotifications, DaemonReceivesTitleTextIconUrgencyAndName) {
+TEST(DesktopNotifications, DaemonReceivesEscapedTextAndTheIconAsPixels) {
   CapturingDaemon daemon;
   ASSERT_TRUE(daemon.ok);
   platform::memory::MemoryLog log;
@@ -106,13 +106,9 @@ TEST(DesktopNotifications, DaemonReceivesTitleTextIconUrgencyAndName) {
   notifier->notify({"Drive Passed", "The drive A passed.", "DriveFailing", "", 0, false});
   ASSERT_TRUE(spinUntil([&] { return daemon.received.size() == 2; }));
 
+  // The panel test pins the other fields; here the markup and the image.
   const auto& sticky = daemon.received[0];
-  EXPECT_EQ(sticky.app, "Tarvel");
-  EXPECT_EQ(sticky.summary, "WARNING: DRIVE FAILED!");
   EXPECT_EQ(sticky.body, "The drive &lt;disk0&gt; &amp; co has failed.");
-  EXPECT_EQ(sticky.timeout, 0);
-  EXPECT_EQ(sticky.hints.value("urgency").toInt(), 2);
-  EXPECT_EQ(sticky.hints.value("x-tarvel-name").toString(), "DriveFailed");
   ASSERT_TRUE(sticky.hints.contains("image-data"));
   const QDBusArgument image = sticky.hints.value("image-data").value<QDBusArgument>();
   EXPECT_EQ(image.currentSignature(), "(iiibiiay)");
@@ -134,10 +130,7 @@ TEST(DesktopNotifications, DaemonReceivesTitleTextIconUrgencyAndName) {
   EXPECT_EQ(px(40, 40, 3), 255);
   EXPECT_EQ(px(0, 0, 3), 0);  // transparent corner
 
-  const auto& passed = daemon.received[1];
-  EXPECT_EQ(passed.timeout, -1);
-  EXPECT_EQ(passed.hints.value("urgency").toInt(), 1);
-  EXPECT_FALSE(passed.hints.contains("image-data"));
+  EXPECT_FALSE(daemon.received[1].hints.contains("image-data"));
   EXPECT_TRUE(log.lines().empty());
 }
 

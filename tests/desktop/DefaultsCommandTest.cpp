@@ -112,9 +112,3 @@ TEST_F(DefaultsCommandTest, ErrorsHaveMessagesAndStatus) {
   }
   EXPECT_EQ(stored(d)->size(), 1u);  // nothing written by the failures
 }
-
-TEST_F(DefaultsCommandTest, DomainsListsTheMonitorFirst) {
-  auto r = run({"domains"});
-  EXPECT_EQ(r.status, 0);
-  EXPECT_EQ(r.out, "org.tarvel.TarvelMenuItem, org.tarvel.Tarvel\n");
-}

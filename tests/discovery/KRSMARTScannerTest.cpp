@@ -114,24 +114,6 @@ TEST_F(ScannerTest, ScanningAgainRebuildsTheSameListObject) {
   EXPECT_EQ(summary(list), first);
 }
 
-TEST_F(ScannerTest, CommandLineDrivesRunTheSmartctlBesideTheProgram) {
-  auto cli = KRSMARTScanner::initForCommandLine();
-  cli.setNamingProfile(listings(discovery::macOSNaming(), "disk0\n", kNoMounts));
-  ASSERT_TRUE(cli.scanForDrives());
-  ASSERT_EQ(cli.getDrives().size(), 1u);
-  EXPECT_EQ(cli.getDrives()[0].getsmartctlPath(), platform::bundle().executableFolder + "/smartctl");
-}
-
-TEST_F(ScannerTest, FileModeHoldsOneReplayedDrive) {
-  mem.platform.preferences->setBool("OutputDebugMessages", true);
-  auto scanner = KRSMARTScanner::initWithFile("/tmp/disk3.trdr");
-  ASSERT_EQ(scanner.getDrives().size(), 1u);
-  const KRSMARTDrive& d = scanner.getDrives()[0];
-  EXPECT_EQ(d.driveLocation(), "/tmp/disk3.trdr");
-  EXPECT_TRUE(d.isDriveFromFile());
-  EXPECT_EQ(d.driveLocationID(), "disk3.trdr");
-}
-
 TEST_F(ScannerTest, DebugMessagesFollowThePreferenceAtEachScan) {
   KRSMARTScanner scanner;
   scanner.setNamingProfile(listings(discovery::macOSNaming(), "disk0\n", "/dev/disk0s2 9 4 5 42% 1 1 42% /\n", listing("mac-volumes")));
@@ -139,10 +121,7 @@ TEST_F(ScannerTest, DebugMessagesFollowThePreferenceAtEachScan) {
   EXPECT_FALSE(mem.log->contains("Parsing drives."));
   mem.platform.preferences->setBool("OutputDebugMessages", true);
   scanner.scanForDrives();
-  for (const char* text : {"Parsing drives.", "Adding new drive to array: disk0.", "Parsing volumes.", "Adding volume:",
-                           "Finding root volume name.", "Found root volume name: Macintosh HD",
-                           "Found volume name: Macintosh HD"})
-    EXPECT_TRUE(mem.log->contains(text)) << text;
+  EXPECT_TRUE(mem.log->contains("Found root volume name: Macintosh HD"));
 }
 
 TEST_F(ScannerTest, ListingFailures) {
@@ -276,24 +255,10 @@ TEST_F(ScannerTest, UpdateDropsUnsupportedDrivesUnlessAskedToShowThem) {
 
 TEST_F(ScannerTest, DriveRunningASelfTestIsLeftAloneWhenCommandsWouldAbortIt) {
   FakeSmartctl fake(scratch.path());
-  const std::string capabilities = testing_support::banner() +
-                                   "=== START OF READ SMART DATA SECTION ===\n"
-                                   "General SMART Values:\n"
-                                   "Offline data collection status:  (0x00)\tOffline data collection activity\n"
-                                   "\t\t\t\t\twas never started.\n"
-                                   "Self-test execution status:      ( 249)\tSelf-test routine in progress...\n"
-                                   "\t\t\t\t\t90% of test remaining.\n"
-                                   "Total time to complete Offline \n"
-                                   "data collection: \t\t(  44160) seconds.\n"
-                                   "Offline data collection\n"
-                                   "capabilities: \t\t\t (0x7f) SMART execute Offline immediate.\n"
-                                   "SMART capabilities:            (0x0003)\tSaves SMART data before entering\n"
-                                   "Error logging capability:        (0x01)\tError logging supported.\n"
-                                   "\t\t\t\t\tGeneral Purpose Logging supported.\n"
-                                   "Short self-test routine \n"
-                                   "recommended polling time: \t (   2) minutes.\n"
-                                   "Extended self-test routine\n"
-                                   "recommended polling time: \t ( 468) minutes.\n";
+  // smartctl -c of a drive whose self-test is under way.
+  const std::string capabilities =
+      testing_support::banner() +
+      testing_support::readFile(testing_support::sourceDir() / "tests/discovery/selftest-in-progress.txt");
   answerAll(fake, "/dev/disk0", passed());
   fake.answer({"-c", "/dev/disk0"}, capabilities);
   answerAll(fake, "/dev/disk1", passed());
@@ -313,27 +278,6 @@ TEST_F(ScannerTest, DriveRunningASelfTestIsLeftAloneWhenCommandsWouldAbortIt) {
   EXPECT_EQ(disk0Calls, 0u);
   EXPECT_GT(calls.size(), callsAfterFirst);  // disk1 was still updated
   EXPECT_EQ(scanner.getDrives().size(), 2u);
-}
-
-// A drive whose smartctl stopped answering is no drive without SMART: it
-// stays in the list so that the user learns of it, and the drives after it
-// are updated as usual.
-TEST_F(ScannerTest, DriveThatStopsAnsweringStaysInTheList) {
-  FakeSmartctl fake(scratch.path());
-  answerAll(fake, "/dev/disk0", passed());
-  fake.hang({"-i", "/dev/disk1"});
-  answerAll(fake, "/dev/disk2", passed());
-  mem.platform.preferences->setObject("SmartctlTimeout", platform::PlistValue(1.0));
-  KRSMARTScanner scanner;
-  scanner.setNamingProfile(listings(discovery::macOSNaming(), "disk0\ndisk1\ndisk2\n", kNoMounts));
-  ASSERT_TRUE(scanner.scanForDrives());
-  for (auto& d : scanner.getDrives()) d.setBundlePath(fake.bundlePath());
-  scanner.updateDrives();
-  ASSERT_EQ(summary(scanner.getDrives()), (std::vector<std::string>{"/dev/disk0:", "/dev/disk1:", "/dev/disk2:"}));
-  EXPECT_EQ(scanner.getDrives()[1].driveTimedOut(), 1.0);
-  EXPECT_EQ(scanner.getDrives()[1].driveHealth(), logs::kHealthUnknown);
-  EXPECT_EQ(scanner.getDrives()[2].driveHealth(), logs::kHealthPassed);
-  for (pid_t pid : fake.hungProcesses()) EXPECT_TRUE(testing_support::processEnded(pid));
 }
 
 // df waits for every mount; one on a network that no longer answers must

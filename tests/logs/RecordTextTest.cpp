@@ -8,10 +8,6 @@
 
 namespace {
 
-const std::string kAttributeHeading =
-    "ID#   ATTRIBUTE NAME                         FLAG       VALUE   WORST   THRESH  TYPE         "
-    "UPDATED     FAILED    RAW VALUE\n";
-
 KRSMARTAttribute attribute(int32_t id, std::optional<std::string> name, uint32_t flag, std::optional<std::string> type,
                            std::optional<std::string> updated, int32_t failed, int64_t raw) {
   KRSMARTAttribute a;
@@ -30,25 +26,13 @@ KRSMARTAttribute attribute(int32_t id, std::optional<std::string> name, uint32_t
 
 using RecordText = testing_support::PlatformTest;
 
-TEST_F(RecordText, HeadingsLineUpWithTheRows) {
-  // Where each column's word starts, in the heading and in a row.
-  const std::string row = attribute(5, "Reallocated_Sector_Ct", 0x33, "Old_age", "Always", 1, 0).description();
-  for (size_t column : {0u, 6u, 45u, 56u, 64u, 72u, 80u, 93u, 105u, 115u}) {
-    const bool startsWord = column == 0 || kAttributeHeading[column - 1] == ' ';
-    EXPECT_TRUE(startsWord && kAttributeHeading[column] != ' ') << column;
-    const bool rowStartsWord = column == 0 || row[column - 1] == ' ';
-    EXPECT_TRUE(rowStartsWord && row[column] != ' ') << column << " in '" << row << "'";
-  }
-}
-
+// The usual rows, headings and entries are pinned by the whole-drive report
+// (tests/engine/report); these are the cases it does not reach.
 TEST_F(RecordText, AttributeRows) {
   struct Case {
     KRSMARTAttribute a;
     std::string text;
   } cases[] = {
-      {attribute(5, "Reallocated_Sector_Ct", 51, "Pre-fail", "Always", 1, 0),
-       "5     Reallocated_Sector_Ct                  0x0033     100     100     010     Pre-fail     Always      "
-       "Never     0"},
       {attribute(194, "Temperature_Celsius", 0x22, "Old_age", "Offline", 2, -4),
        "194   Temperature_Celsius                    0x0022     100     100     010     Old_age      Offline     "
        "FAILING NOW     -4"},
@@ -70,14 +54,6 @@ TEST_F(RecordText, AttributeRows) {
        "Never     36"},
   };
   for (const Case& c : cases) EXPECT_EQ(c.a.description(), c.text);
-
-  KRSMARTAttribute t = attribute(194, "Temperature_Celsius", 0x22, "Old_age", "Always", 1, 36);
-  t.setTemperatureAvailable(true);
-  t.setMin(22);
-  t.setMax(52);
-  EXPECT_EQ(t.description(),
-            "194   Temperature_Celsius                    0x0022     100     100     010     Old_age      Always      "
-            "Never     36 (Lifetime Min/Max 22/52)");
 }
 
 TEST_F(RecordText, FrenchNamesGetTheirWiderColumn) {
@@ -88,20 +64,7 @@ TEST_F(RecordText, FrenchNamesGetTheirWiderColumn) {
 }
 
 TEST_F(RecordText, ErrorLogEntries) {
-  KRSMARTErrorCommand command;
-  command.setRegisterCR(0x25);
-  command.setRegisterSC(0x01);
-  command.setRegisterSN(0xbc);
-  command.setRegisterCL(0x0a);
-  command.setRegisterDH(0xe0);
-  command.setPowerUpTime("00:01:02.345");
-  command.setCommand("READ DMA EXT");
-  EXPECT_EQ(command.description(), "25 00 01 BC 0A 00 E0 00      00:01:02.345  READ DMA EXT\n");
-
   KRSMARTErrorLog e;
-  e.setNumber(3);
-  e.setTime(812);
-  e.setActivity("the device was active or idle.");
   e.setRegisterER(0x84);
   e.setRegisterST(0x51);
   e.setRegisterSC(0x01);
@@ -109,24 +72,7 @@ TEST_F(RecordText, ErrorLogEntries) {
   e.setRegisterCL(0x0a);
   e.setRegisterDH(0xe0);
   e.setError1(5);
-  e.setError2(1);
-  e.setSectors(1);
   e.setLBA(2748);
-  e.setErrorCommands({command, command});
-  EXPECT_EQ(e.description(),
-            "Error 3 occured at disk power-on lifetime: 812 hours\n"
-            "  When the command that caused the error occurred, the device was active or idle.\n"
-            "  After command completion occurred, registers were:\n"
-            "  ER ST SC SN CL CH DH\n"
-            "  -- -- -- -- -- -- --\n"
-            "  84 51 01 BC 0A 00 E0\n"
-            "  Error: Interface CRC error, Command Aborted with 1 sectors at LBA = ABC\n"
-            "  Commands leading to the command that caused the error were:\n"
-            "  CR FR SC SN CL CH DH DC   Powered_Up_Time  Command/Feature_Name\n"
-            "  -- -- -- -- -- -- -- --  ----------------  --------------------\n"
-            "  25 00 01 BC 0A 00 E0 00      00:01:02.345  READ DMA EXT\n"
-            "  25 00 01 BC 0A 00 E0 00      00:01:02.345  READ DMA EXT\n");
-
   struct Case {
     int32_t error2, sectors;
     const char* line;
@@ -162,13 +108,7 @@ TEST_F(RecordText, ErrorLogEntries) {
 
 TEST_F(RecordText, SelfTestEntries) {
   KRSMARTSelfTestLog t;
-  t.setNumber(1);
-  t.setType("Extended offline");
-  t.setStatus("Completed without error");
-  t.setRemaining(0);
   t.setLifetime(1234);
-  t.setLBA(-1);
-  EXPECT_EQ(t.description(), "# 1  Extended offline    Completed without error         0%      1234         -");
   t.setNumber(21);
   t.setType("Short offline");
   t.setStatus("Completed: read failure");

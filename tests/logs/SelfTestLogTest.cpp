@@ -59,9 +59,6 @@ TEST_F(SelfTestStep, ReadFailureInTheLogMakesTheDriveFailing) {
   EXPECT_EQ(findings.failureReasons, std::vector<std::string>{"Tests with errors"});
   // The log's last row is its oldest test.
   EXPECT_EQ(remembered.toStore().at(kHours), 120);
-  for (const char* m : {"Parsing self test log.", "Found SMART self test log revision.", "Found self test log entry.",
-                        "Found tests with errors!!", "Done parsing self test log."})
-    EXPECT_TRUE(log.contains(m)) << m;
 }
 
 TEST_F(SelfTestStep, FailedTestRule) {

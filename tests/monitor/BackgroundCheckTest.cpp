@@ -1,6 +1,5 @@
 // The check whose smartctl work runs elsewhere (the tray runs it on a thread
-// of its own): what the controller does while it waits, and how it shows a
-// drive whose smartctl stopped answering.
+// of its own): what the controller does while it waits.
 #include "tests/monitor/MonitorFixture.h"
 
 namespace monitor_test {
@@ -93,38 +92,6 @@ TEST_F(BackgroundCheckTest, ControllerGoingAwayDuringACheckIsSafe) {
   controller->applicationWillTerminate();
   worker->waiting.clear();  // what a stopped worker does: no result
   controller.reset();
-}
-
-class UnansweredDriveTest : public MonitorTest {};
-
-// smartctl never answers for one drive: it is listed, unknown, with the
-// reason, and the icon warns; the other drives report as usual.
-TEST_F(UnansweredDriveTest, ShownUnknownWithTheReasonAndAWarning) {
-  mem.platform.preferences->setObject("SmartctlTimeout", PlistValue(1.0));
-  scanner->nextScan.push_back(makeDrive("/dev/disk0", {"Data"}));
-  answerHealth("/dev/disk0", "PASSED");
-  scanner->nextScan.push_back(makeDrive("/dev/disk1", {"Dying"}));
-  fake.hang({"-i", "/dev/disk1"});
-  start();
-
-  const std::vector<std::string> all = menu();
-  ASSERT_GE(all.size(), 4u);
-  EXPECT_EQ(std::vector<std::string>(all.begin(), all.begin() + 4),
-            (std::vector<std::string>{"Dying icon=Tarvel Yellow@32",
-                                      "Overall Status: UNKNOWN (smartctl did not answer within 1 seconds) (disabled) "
-                                      "indent=3",
-                                      "Data icon=Tarvel Green@32", "Overall Status: Passed (disabled) indent=3"}));
-  EXPECT_EQ(statusItem->images.back(), (MenuImage{"Tarvel Yellow", 18}));
-  ASSERT_EQ(notifier->posted().size(), 2u);
-  EXPECT_EQ(notifier->posted()[1],
-            (platform::DesktopNotification{"CAUTION: DRIVE NOT ANSWERING!",
-                                           "The drive Dying is UNKNOWN: smartctl did not answer within 1 seconds. A "
-                                           "drive that stops answering may be failing; it is recommended to backup "
-                                           "all files.",
-                                           "DriveFailing", icon("Tarvel Yellow"), 0, true}));
-  // Not a problem drive for the main application: its health is unknown.
-  EXPECT_NE(testing_support::readFile(driveListPath()).find("<integer>0</integer>"), std::string::npos);
-  for (pid_t pid : fake.hungProcesses()) EXPECT_TRUE(testing_support::processEnded(pid));
 }
 
 }  // namespace

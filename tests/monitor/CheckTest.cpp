@@ -24,42 +24,6 @@ std::vector<std::string> withBase(std::vector<std::string> top) {
   return top;
 }
 
-TEST_F(CheckTest, MenuListsDrivesNewestFirstWithStatusLinesAndLastUpdated) {
-  addDrive("/dev/disk0", {"Data"}, 1);
-  addDrive("/dev/disk1", {"A", "B"}, 3);
-  addDrive("/dev/disk2", {}, 2);
-  start();
-
-  const std::vector<std::string> expected = afterCheck({
-      "disk2 icon=Tarvel Yellow@32 {}",
-      "Overall Status: FAILING! (disabled) indent=3",
-      "disk1 icon=Tarvel Red@32 {A (disabled), B (disabled)}",
-      "Overall Status: FAILED! (disabled) indent=3",
-      "Data icon=Tarvel Green@32",
-      "Overall Status: Passed (disabled) indent=3",
-  });
-  EXPECT_EQ(menu(), expected);
-  EXPECT_EQ(statusItem->shownMenu, expected);
-  EXPECT_EQ(controller->menu().itemAtIndex(2).submenu().title(), "disk1");
-  EXPECT_EQ(controller->getOverallStatus(), 3);
-  EXPECT_EQ(statusItem->images.back(), (MenuImage{"Tarvel Red", 18}));
-
-  controller->perform(MenuAction::UpdateDrives);
-  controller->perform(MenuAction::UpdateDrives);
-  EXPECT_EQ(menu(), expected);
-}
-
-TEST_F(CheckTest, MenuTextsComeFromTheStringTable) {
-  mem.strings->entries[{"Main", "LastUpdated"}] = "Mis à jour : %@";
-  mem.strings->entries[{"Main", "OverallStatusPassed"}] = "État : réussi";
-  mem.strings->entries[{"Main", "QuitTR"}] = "Quitter";
-  addDrive("/dev/disk0", {"Data"}, 1);
-  start();
-  EXPECT_EQ(menu()[1], "État : réussi (disabled) indent=3");
-  EXPECT_EQ(menu()[3], "Mis à jour : 1/2/25, 9:41 AM (disabled)");
-  EXPECT_EQ(menu().back(), "Quitter ->quit [q]");
-}
-
 TEST_F(CheckTest, FailedAndEmptyScansShowALineUntilTheNextCheck) {
   scanner->scanSucceeds = false;
   start();
@@ -95,17 +59,6 @@ TEST_F(CheckTest, FailedScanKeepsTheIconAndTheNextTickChecksWhatTheListHolds) {
   EXPECT_EQ(menu()[0], "Data icon=Tarvel Red@32");
 }
 
-TEST_F(CheckTest, RescanFindsANewDiskUpdateDoesNot) {
-  addDrive("/dev/disk0", {"Data"}, 1);
-  start();
-  addDrive("/dev/disk1", {"Backup"}, 1);
-  controller->perform(MenuAction::UpdateDrives);
-  EXPECT_EQ(menu()[0], "Data icon=Tarvel Green@32");
-  controller->perform(MenuAction::ScanForDrives);
-  EXPECT_EQ(menu()[0], "Backup icon=Tarvel Green@32");
-  EXPECT_EQ(menu()[2], "Data icon=Tarvel Green@32");
-}
-
 TEST_F(CheckTest, DriveWithoutSMARTIsPassedOverAndLaterDrivesStillReport) {
   mem.platform.preferences->setBool("EmailDriveFailed", true);
   addDrive("/dev/disk0", {"A"}, 1);
@@ -120,57 +73,6 @@ TEST_F(CheckTest, DriveWithoutSMARTIsPassedOverAndLaterDrivesStillReport) {
   EXPECT_EQ(notifier->posted().size(), 2u);
   ASSERT_EQ(mailCalls().size(), 1u);
   EXPECT_EQ(mailCalls()[0][7], "C: FAILED\n");
-}
-
-TEST_F(CheckTest, NotificationsPerHealth) {
-  addDrive("/dev/disk0", {"Alpha"}, 3);
-  addDrive("/dev/disk1", {"B1", "B2", "B3"}, 2);
-  addDrive("/dev/disk2", {"X", "Y"}, 1);
-  addDrive("/dev/disk3", {"Odd"}, 0);
-  start();
-
-  const std::vector<platform::DesktopNotification> expected = {
-      {"WARNING: DRIVE FAILED!",
-       "The drive Alpha has failed.It is highly recommended to backup all files and replace drive.", "DriveFailed",
-       icon("Tarvel Red"), 0, true},
-      {"CAUTION: DRIVE FAILING!",
-       "The drive disk1 with partitions B1, B2, and B3 is failing. It is recommended to backup all files and replace "
-       "drive.",
-       "DriveFailing", icon("Tarvel Yellow"), 0, true},
-      {"Drive Passed", "The drive disk2 with partitions X, and Y passed.", "DriveFailing", icon("Tarvel Green"), 0,
-       false},
-      {"Drive Passed", "The drive Odd passed.", "DriveFailing", icon("Tarvel Green"), 0, false},
-  };
-  EXPECT_EQ(notifier->posted(), expected);
-  EXPECT_EQ(menu()[1], "Overall Status: Passed (disabled) indent=3");  // unknown shows as passed
-
-  // Nothing is compared with the last check: the same notifications again.
-  controller->perform(MenuAction::UpdateDrives);
-  const std::vector<platform::DesktopNotification> all = notifier->posted();
-  ASSERT_EQ(all.size(), 8u);
-  EXPECT_EQ(std::vector<platform::DesktopNotification>(all.begin() + 4, all.end()), expected);
-
-  for (const char* key : {"GrowlDriveFailed", "GrowlDriveFailing", "GrowlDrivePassed"})
-    mem.platform.preferences->setBool(key, false);
-  controller->perform(MenuAction::UpdateDrives);
-  EXPECT_EQ(notifier->posted().size(), 8u);
-}
-
-TEST_F(CheckTest, DriveListFileHoldsTheProblemDrives) {
-  addDrive("/dev/disk0", {"Alpha & Omega"}, 3);
-  addDrive("/dev/disk1", {"B1", "B2"}, 2);
-  addDrive("/dev/disk2", {"Fine"}, 1);
-  scanner->identities["/dev/disk0"] = {"WDC WD5000<AAKS>", "500 GB", "WD-123"};
-  start();
-  // An absent model, capacity or serial number is empty text.
-  const PlistValue::Array problems{
-      PlistValue::Dict{{"DriveHealth", "FAILED"}, {"DriveModel", "WDC WD5000<AAKS>"}, {"DriveNames", "Alpha & Omega"},
-                       {"DriveSN", "WD-123"}, {"DriveSize", "500 GB"}},
-      PlistValue::Dict{{"DriveHealth", "FAILING"}, {"DriveModel", ""}, {"DriveNames", "disk1 with partitions B1, and B2"},
-                       {"DriveSN", ""}, {"DriveSize", ""}}};
-  EXPECT_EQ(platform::dictFromPlist(fileContents()),
-            (PlistValue::Dict{{"CheckTime", "1/2/25, 9:41 AM"}, {"TRProblemDrives", problems},
-                              {"TRProblemDrivesCount", 2}}));
 }
 
 // Health of two drives and the e-mail preferences against report lines,

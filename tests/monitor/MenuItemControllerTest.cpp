@@ -21,17 +21,9 @@ class MenuItemControllerTest : public MonitorTest {
 };
 
 TEST_F(MenuItemControllerTest, AwakeFromNibSetsUpPreferencesObserversAndStatusItem) {
-  mem.store->save("org.tarvel.main", {{"EmailToAddress", "main@example.org"}, {"EmailSSL", "YES"}});
-  mem.platform.preferences->setObject("EmailSSL", "NO");
   notifier->setApplicationName("unnamed");
   controller = std::make_unique<KRTarvelMenuItemController>(services());
   controller->awakeFromNib();
-
-  platform::Preferences& prefs = *mem.platform.preferences;
-  EXPECT_TRUE(prefs.boolForKey("PollDrives"));
-  EXPECT_EQ(prefs.doubleForKey("PollingInterval"), 3600);
-  EXPECT_EQ(*prefs.stringForKey("EmailToAddress"), "main@example.org");  // the main application's domain
-  EXPECT_FALSE(prefs.boolForKey("EmailSSL"));                            // the own domain wins
 
   EXPECT_EQ(distributed->observedNames(), (std::vector<std::string>{"TRPrefsChanged", "TRQuit"}));
   EXPECT_EQ(notifier->applicationName(), "Tarvel");
@@ -140,21 +132,6 @@ TEST_F(MenuItemControllerTest, TerminatePostsUnloadAndStopsEverything) {
             (std::vector<std::pair<std::string, std::string>>{{"org.tarvel.menuitem", "tarvelMenuItemUnload"}}));
   EXPECT_TRUE(timers->timers.empty());
   EXPECT_FALSE(distributed->receive("TRPrefsChanged"));
-}
-
-TEST_F(MenuItemControllerTest, QuitAndLaunchCommands) {
-  start();
-  ASSERT_TRUE(distributed->receive("TRQuit", "anything"));
-  EXPECT_EQ(terminations, 1);
-  controller->perform(MenuAction::Quit);
-  EXPECT_EQ(terminations, 2);
-
-  // The main application cannot be found: nothing is shown or logged.
-  mem.log->clear();
-  controller->perform(MenuAction::LaunchTarvel);
-  EXPECT_EQ(launched, std::vector<std::string>{"Tarvel"});
-  EXPECT_TRUE(mem.alerts->shown.empty());
-  EXPECT_TRUE(mem.log->lines().empty());
 }
 
 }  // namespace

@@ -115,9 +115,6 @@ class FakeTimers : public TimerService {
 // then applies what the evaluation steps would have found.
 class FakeScanner : public DriveSource {
  public:
-  struct Identity {
-    std::optional<std::string> model, capacity, serialNumber;
-  };
   bool scanForDrives() override {
     ++scans;
     drives = nextScan;
@@ -130,8 +127,6 @@ class FakeScanner : public DriveSource {
       d.updateInfo();
       std::string at = d.driveLocation().value_or("");
       if (auto h = raisedHealth.find(at); h != raisedHealth.end()) KRSMARTDriveTestAccess::setHealth(d, h->second);
-      if (auto i = identities.find(at); i != identities.end())
-        KRSMARTDriveTestAccess::setIdentity(d, i->second.model, i->second.capacity, i->second.serialNumber);
     }
   }
 
@@ -139,7 +134,6 @@ class FakeScanner : public DriveSource {
   std::vector<KRSMARTDrive> nextScan;
   std::vector<KRSMARTDrive> drives;
   std::map<std::string, int32_t> raisedHealth;
-  std::map<std::string, Identity> identities;
   int scans = 0;
   int updates = 0;
 };
@@ -246,10 +240,6 @@ class MonitorTest : public testing_support::PlatformTest {
     return calls;
   }
   std::string driveListPath() const { return mem.platform.bundle.appSupportFolder + "/DrivesList.plist"; }
-  // A notification's icon as the monitor names it.
-  std::string icon(const std::string& resourceName) const {
-    return mem.platform.bundle.resourcesPath + "/" + resourceName + ".png";
-  }
   std::vector<std::string> menu() const { return dumpMenu(controller->menu()); }
 
   testing_support::FakeSmartctl fake;

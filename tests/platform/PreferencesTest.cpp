@@ -3,8 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <thread>
-
 using platform::PlistValue;
 
 TEST(Preferences, LookupOrderOwnThenSuiteThenRegistered) {
@@ -47,12 +45,3 @@ TEST(Preferences, ValueConversions) {
   }
 }
 
-TEST(Preferences, ConcurrentWritersLoseNothing) {
-  auto store = std::make_shared<platform::memory::MemoryDomainStore>();
-  platform::Preferences a("own", store), b("own", store);
-  std::thread t1([&] { for (int i = 0; i < 200; ++i) a.setInteger("a" + std::to_string(i), i); });
-  std::thread t2([&] { for (int i = 0; i < 200; ++i) b.setInteger("b" + std::to_string(i), i); });
-  t1.join();
-  t2.join();
-  EXPECT_EQ(store->load("own")->size(), 400u);
-}

@@ -3,7 +3,6 @@
 
 #include "platform/Platform.h"
 #include "support/CrashCheck.h"
-#include "support/CrashReportRequest.h"
 #include "support/CrashReportText.h"
 #include "support/SystemInformation.h"
 #include "tests/support/TestPlatform.h"
@@ -23,15 +22,6 @@ TEST(CrashReportText, LastReportOfALog) {
   for (const auto& [file, report] : cases) EXPECT_EQ(support::lastReportPiece(file), report);
 }
 
-TEST(CrashReportText, FileThatIsNotUtf8IsUnreadable) {
-  testing_support::ScratchDir scratch;
-  auto bad = scratch.write("bad.crash", "caf\xE9\n");
-  auto good = scratch.write("good.crash", "caf\xC3\xA9\n");
-  EXPECT_EQ(support::readUtf8File(bad.string()), std::nullopt);
-  EXPECT_EQ(support::readUtf8File(good.string()), "caf\xC3\xA9\n");
-  EXPECT_EQ(support::readUtf8File((scratch.path() / "missing").string()), std::nullopt);
-}
-
 TEST(CrashReportText, CrashReportLines) {
   EXPECT_EQ(support::crashReportText("iMac", 1, 2596, "LOG", "{}"),
             "Model: iMac\nCPU Speed: 2.60 GHz\nLOG\n\nPreferences:\n{}");
@@ -46,20 +36,6 @@ TEST(CrashReportText, FeedbackSystemInformation) {
   EXPECT_EQ(support::feedbackSystemInformation("Tarvel Menu Item", "1.0.0", facts, "{PollDrives = 1; }"),
             "Application: Tarvel Menu Item 1.0.0\nModel: Unknown (VMware7,1)\nCPU Speed: 2x 2.60 GHz\n"
             "CPU: AMD EPYC\nRAM: 7 GB\nSystem Version: 12\n\nPreferences:\n{PollDrives = 1; }");
-}
-
-TEST(CrashReportRequest, BodyByteForByte) {
-  auto r = support::buildReportRequest("Hi 0xKhTmLbOuNdArY there", "log\xC3\xA9");
-  const std::string expected =
-      "--0xKhTmLbOuNdArY\r\n"
-      "Content-Disposition: form-data; name=\"crashlog\"\r\n"
-      "\r\n"
-      "Hi USED_TO_BE_KHTMLBOUNDARY there\n==========\nlog\xC3\xA9"
-      "\r\n--0xKhTmLbOuNdArY--\r\n";
-  EXPECT_EQ(r.body, expected);
-  EXPECT_EQ(r.contentLength, std::to_string(expected.size()));
-  EXPECT_EQ(r.contentType, "multipart/form-data; boundary=0xKhTmLbOuNdArY");
-  EXPECT_EQ(r.userAgent, "PXCrashReporter");
 }
 
 class CrashCheckTest : public PlatformTest {

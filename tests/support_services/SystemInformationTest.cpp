@@ -4,38 +4,16 @@
 
 #include "support/ModelNames.h"
 #include "support/SystemInformation.h"
-#include "tests/support/TestPlatform.h"
+#include "tests/CaseFile.h"
 
 using testing_support::ScratchDir;
 
 namespace {
 
+// The cases of tests/support_services/model-names.txt.
 TEST(ModelNames, LookupRules) {
-  const std::pair<std::string, std::string> cases[] = {
-      // the exact key is the whole model string and sticks
-      {"MacBookPro11,3", "MacBook Pro (15-inch, Retina, Late 2013 or Mid 2014)"},
-      {"AAPL,e407", "Alchemy(Performa 6400 logic-board design)"},
-      {"iMac,1", "iMac (first generation)"},
-      {"PowerMac10,2", "Mac mini"},
-      // unlisted: the last family key in byte order, named with its key
-      {"MacBookAir7,2", "MacBook Air (MacBookAir)"},
-      {"MacBookPro14,1", "MacBook Pro (MacBookPro)"},
-      {"AAPL,e826", "Yikes! Old machine (AAPL)"},
-      {"Macmini8,1", "Mac Mini (Macmini)"},
-      {"iMac19,1", "iMac (iMac)"},
-      // no key inside at all
-      {"VMware7,1", "Unknown (VMware7,1)"},
-      {"", "Unknown ()"},
-      {"macbookpro11,3", "Unknown (macbookpro11,3)"},
-      // the development key carries a trailing blank
-      {"M43ADP1,1 ", "Development Mac Pro"},
-      {"M43ADP1,1", "Unknown (M43ADP1,1)"},
-      {"ADP2,1", "Developer Transition Kit"},
-      // of the duplicated keys the first entry answers
-      {"MacBookAir5,1", "MacBook Air (11-inch, Mid 2012)"},
-      {"MacBookAir5,2", "MacBook Air (13-inch, Mid 2012)"},
-  };
-  for (const auto& [model, name] : cases) EXPECT_EQ(support::modelNameForIdentifier(model), name) << model;
+  for (const auto& c : testing_support::readCases("support_services/model-names.txt"))
+    EXPECT_EQ(support::modelNameForIdentifier(c[0] == "-" ? "" : c[0]), c[1]) << c.line;
 }
 
 class StagedMachine : public ::testing::Test {

@@ -177,10 +177,4 @@ TEST_F(UpdaterTest, NoCheckUnlessAsked) {
   EXPECT_TRUE(delegate.found.empty());
 }
 
-TEST_F(UpdaterTest, OneUpdaterPerBundle) {
-  std::string path = bundle("1.0.0", "");
-  EXPECT_EQ(&SUUpdater::updaterForBundle(path), &SUUpdater::updaterForBundle(path));
-  EXPECT_EQ(SUUpdater::updaterForBundle(path).bundlePath(), path);
-}
-
 }  // namespace

@@ -1,40 +1,22 @@
 #include <gtest/gtest.h>
 
 #include "support/KRSparkleVersionComparator.h"
+#include "tests/CaseFile.h"
 
 namespace {
 
-struct Pair {
-  const char* a;
-  const char* b;
-  NSComparisonResult expected;
-};
-
+// The cases of tests/support_services/versions.txt.
 TEST(KRSparkleVersionComparator, OrdersByTheFirstFiveUnits) {
-  const Pair pairs[] = {
-      {"1.2.3", "1.2.4", NSOrderedAscending},
-      {"2.0.0", "1.9.9", NSOrderedDescending},
-      {"1.2.3", "1.2.3", NSOrderedSame},
-      // units beyond the fifth are never read
-      {"1.2.3", "1.2.3.1", NSOrderedSame},
-      {"1.2.3b", "1.2.3a", NSOrderedSame},
-      // characters, not numbers
-      {"1.10.0", "1.9.0", NSOrderedAscending},
-      {"1.2.a", "1.2.9", NSOrderedDescending},
-      {"1.2.A", "1.2.a", NSOrderedAscending},
-      // a missing unit ranks below any present one
-      {"1.2", "1.2.3", NSOrderedAscending},
-      {"1.2.3", "1.2", NSOrderedDescending},
-      {"", "1", NSOrderedAscending},
-      {"", "", NSOrderedSame},
-      {"1.2", "1.2", NSOrderedSame},
-      {"1.2", "1.2\x01", NSOrderedAscending},
-  };
   const auto& c = KRSparkleVersionComparator::defaultComparator();
-  for (const auto& p : pairs) {
-    EXPECT_EQ(c.compareVersion(p.a, p.b), p.expected) << p.a << " vs " << p.b;
-    EXPECT_EQ(c.compareVersion(p.b, p.a), -p.expected) << p.b << " vs " << p.a;
+  auto version = [](const std::string& v) { return v == "-" ? std::string() : v; };
+  for (const auto& pair : testing_support::readCases("support_services/versions.txt")) {
+    const NSComparisonResult order = pair[2] == "<"   ? NSOrderedAscending
+                                     : pair[2] == ">" ? NSOrderedDescending
+                                                      : NSOrderedSame;
+    EXPECT_EQ(c.compareVersion(version(pair[0]), version(pair[1])), order) << pair.line;
+    EXPECT_EQ(c.compareVersion(version(pair[1]), version(pair[0])), -order) << pair.line;
   }
+  EXPECT_EQ(c.compareVersion("1.2", "1.2\x01"), NSOrderedAscending);
 }
 
 TEST(KRSparkleVersionComparator, ComparesUtf16UnitsNotCodePoints) {

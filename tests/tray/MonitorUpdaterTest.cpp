@@ -4,7 +4,6 @@
 #include <QTest>
 
 #include "tests/support_services/HttpTestServer.h"
-#include "support/KRSparkleVersionComparator.h"
 #include "app/tray/MonitorUpdater.h"
 #include "tests/monitor/MonitorFixture.h"
 
@@ -77,8 +76,6 @@ TEST_F(MonitorUpdaterTest, EachFoundUpdateAddsAnItemAndLaunchesAgain) {
   EXPECT_EQ(launched, (std::vector<std::string>{"Tarvel", "Tarvel"}));
   EXPECT_EQ(mem.store->load("org.tarvel.main"),
             (PlistValue::Dict{{"PollDrives", PlistValue(false)}, {"UpdateAvailable", PlistValue(true)}}));
-  EXPECT_FALSE(controller->updaterShouldPromptForPermissionToCheckForUpdates(updater));
-  EXPECT_EQ(controller->versionComparatorForUpdater(updater), &KRSparkleVersionComparator::defaultComparator());
 }
 
 }  // namespace

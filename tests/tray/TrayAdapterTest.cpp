@@ -1,10 +1,8 @@
 // The tray program's parts without a desktop: the menu mirroring, timers,
-// finding the main application, the notice about unreadable drives, and
-// the command line.
+// finding the main application and the command line.
 #include <gtest/gtest.h>
 
 #include <QtCore/QCoreApplication>
-#include <QtCore/QPointer>
 #include <QtCore/QTimer>
 #include <QtWidgets/QApplication>
 #include <QtWidgets/QMenu>
@@ -15,7 +13,6 @@
 #include <fstream>
 
 #include "app/tray/QtTimers.h"
-#include "app/tray/TrayDriveSource.h"
 #include "app/tray/TrayOptions.h"
 #include "app/tray/TrayStatusItem.h"
 #include "platform/desktop/ApplicationLauncher.h"
@@ -31,29 +28,6 @@ using tray_test::spinUntil;
 namespace {
 
 const std::string kResources = std::string(TARVEL_BUNDLE_DIR) + "/Contents/Resources";
-
-// One line per action, in the style of the panel tests' menu dump.
-std::vector<std::string> dumpQMenu(const QMenu& menu) {
-  std::vector<std::string> out;
-  for (const QAction* a : menu.actions()) {
-    if (a->isSeparator()) {
-      out.push_back("---");
-      continue;
-    }
-    std::string line = a->text().toStdString();
-    if (!a->shortcut().isEmpty()) line += " [" + a->shortcut().toString().toStdString() + "]";
-    if (!a->isEnabled()) line += " (disabled)";
-    if (!a->icon().isNull()) line += " icon" + std::to_string(a->icon().availableSizes().front().width());
-    if (a->menu()) {
-      line += " {";
-      std::vector<std::string> sub = dumpQMenu(*a->menu());
-      for (size_t i = 0; i < sub.size(); ++i) line += (i ? ", " : "") + sub[i];
-      line += "}";
-    }
-    out.push_back(line);
-  }
-  return out;
-}
 
 // A menu as the controller builds it after a check of two drives.
 Menu checkedMenu() {
@@ -78,39 +52,6 @@ Menu checkedMenu() {
 }
 
 }  // namespace
-
-TEST(TrayMenu, MirrorsTheModelWithNoticeIndentAndSubmenus) {
-  ResourceImages images(kResources, nullptr);
-  QMenu target;
-  std::vector<std::unique_ptr<QMenu>> submenus;
-  const Menu model = checkedMenu();
-  const std::vector<std::string> expected = {
-      "Cannot read sdb (disabled)",
-      "disk1 icon32 {Photos && Films (disabled), / (disabled)}",
-      "\u2003\u2003\u2003Overall Status: FAILED! (disabled)",
-      "---",
-      "Last Updated: 1/2/25, 9:41 AM (disabled)",
-      "---",
-      "Update Drives",
-      "Quit [Ctrl+Q]",
-  };
-  tray::mirrorMenu(model, {"Cannot read sdb"}, target, submenus, images, nullptr);
-  EXPECT_EQ(dumpQMenu(target), expected);
-  // Mirroring again replaces everything, submenus included.
-  QPointer<QMenu> old = submenus.at(0).get();
-  tray::mirrorMenu(model, {"Cannot read sdb"}, target, submenus, images, nullptr);
-  EXPECT_EQ(dumpQMenu(target), expected);
-  EXPECT_TRUE(old.isNull());
-  EXPECT_EQ(submenus.size(), 1u);
-
-  // Before the first check the model enables only items with an action.
-  Menu loaded;
-  loaded.addItemWithTitle("Error Scanning for Drives", MenuAction::None, "");
-  loaded.addItemWithTitle("Rescan For Drives", MenuAction::ScanForDrives, "");
-  tray::mirrorMenu(loaded, {}, target, submenus, images, nullptr);
-  EXPECT_TRUE(submenus.empty());
-  EXPECT_EQ(dumpQMenu(target), (std::vector<std::string>{"Error Scanning for Drives (disabled)", "Rescan For Drives"}));
-}
 
 TEST(TrayMenu, ChosenItemsReachTheControllerAfterTheClick) {
   ResourceImages images(kResources, nullptr);
@@ -325,42 +266,4 @@ TEST(TrayOptions, Arguments) {
     EXPECT_EQ(o.verbose, c.verbose);
     EXPECT_EQ(o.error, c.error);
   }
-}
-
-class TrayAccessNotice : public testing_support::PlatformTest {};
-
-TEST_F(TrayAccessNotice, DrivesClosedToSmartctlAreNamedInTheMenuAndTheLog) {
-  const fs::path machine = tray_test::makeTrayMachine(
-      scratch.path(), "closed", "sda\nsda1\nsdb\nsdc\n",
-      "Filesystem 1K-blocks Used Available Use% Mounted on\n/dev/sda1 100 10 90 10% /\n",
-      "/dev/sda !Permission denied\n/dev/sdb healthy-ssd\n/dev/sdc !Operation not permitted\n");
-  ASSERT_FALSE(machine.empty());
-  mem.platform.bundle.bundlePath = machine.string();
-  mem.platform.bundle.executableFolder = (machine / "Contents/MacOS").string();
-  platform::install(mem.platform);
-
-  std::vector<std::vector<std::string>> shown;
-  discovery::NamingProfile naming = discovery::linuxNaming();
-  naming.lsPath = (machine / "listings/ls").string();
-  naming.dfPath = (machine / "listings/df").string();
-  tray::TrayDriveSource source(naming, [&](std::vector<std::string> lines) { shown.push_back(lines); });
-
-  ASSERT_TRUE(source.scanForDrives());
-  EXPECT_EQ(shown, std::vector<std::vector<std::string>>{{}});
-  source.updateDrives();
-  ASSERT_EQ(shown.size(), 2u);
-  EXPECT_EQ(shown[1], (std::vector<std::string>{"Cannot read sda, sdc: smartctl was denied access",
-                                                "Install Tarvel with: sudo cmake --install build"}));
-  ASSERT_EQ(source.getDrives().size(), 1u);
-  EXPECT_EQ(source.getDrives()[0].driveLocation(), "/dev/sdb");
-  EXPECT_TRUE(mem.log->contains("smartctl was not allowed to open the drive: /dev/sda: Smartctl open device: "
-                                "/dev/sda failed: Permission denied; /dev/sdc: "));
-  EXPECT_TRUE(mem.log->contains("sudo cmake --install build"));
-
-  // Without smartctl nothing can be read, whatever the drives.
-  fs::remove(machine / "Contents/MacOS/smartctl");
-  ASSERT_TRUE(source.scanForDrives());
-  source.updateDrives();
-  EXPECT_EQ(shown.back(), std::vector<std::string>{"Cannot read the drives: smartctl is missing"});
-  EXPECT_TRUE(mem.log->contains("smartctl is missing: there is no "));
 }

@@ -1,0 +1,49 @@
+// Case files: the tables of table-driven tests kept as text beside them.
+// A case is a line of fields split at " | "; "\t" and "\r" in a field are a
+// tab and a carriage return.
+// Empty lines and lines starting with "#" are comments.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "tests/support/TestPlatform.h"
+
+namespace testing_support {
+
+struct Case {
+  std::string line;  // as written, for failure messages
+  std::vector<std::string> fields;
+  const std::string& operator[](size_t i) const { return fields.at(i); }
+};
+
+// The cases of tests/`path` whose first field is `kind` (all when empty),
+// that kind's field dropped. An unreadable or empty selection fails the test.
+inline std::vector<Case> readCases(const std::string& path, const std::string& kind = "") {
+  std::istringstream file(readFile(sourceDir() / "tests" / path));
+  std::vector<Case> out;
+  for (std::string line; std::getline(file, line);) {
+    if (line.empty() || line[0] == '#') continue;
+    Case c{line, {}};
+    for (size_t at = 0, bar;; at = bar + 3) {
+      bar = line.find(" | ", at);
+      std::string field = line.substr(at, bar == std::string::npos ? std::string::npos : bar - at);
+      for (const auto& [escape, character] : {std::pair{"\\t", "\t"}, std::pair{"\\r", "\r"}})
+        for (size_t i = 0; (i = field.find(escape, i)) != std::string::npos; ++i) field.replace(i, 2, character);
+      c.fields.push_back(field);
+      if (bar == std::string::npos) break;
+    }
+    if (!kind.empty()) {
+      if (c.fields[0] != kind) continue;
+      c.fields.erase(c.fields.begin());
+    }
+    out.push_back(std::move(c));
+  }
+  EXPECT_FALSE(out.empty()) << "no cases of kind \"" << kind << "\" in tests/" << path;
+  return out;
+}
+
+}  // namespace testing_support

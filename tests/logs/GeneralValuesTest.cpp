@@ -2,9 +2,11 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <map>
 
 #include "logs/Ata.h"
 #include "platform/Exception.h"
+#include "tests/CaseFile.h"
 #include "tests/logs/SmartctlSamples.h"
 #include "tests/support/DriveFixture.h"
 
@@ -65,27 +67,15 @@ TEST(AtaIdentity, FirstValueStays) {
   EXPECT_EQ(id.model, "M");
 }
 
+// The cases of tests/logs/identity.txt.
 TEST(AtaIdentity, ValueRules) {
-  struct Case {
-    std::string line;
-    std::optional<std::string> logs::AtaIdentity::*field;
-    std::optional<std::string> value;
-  } cases[] = {
-      {"User Capacity:    2,000,398,934,016 bytes [2.00 TB]", &logs::AtaIdentity::capacity, "2.00 TB"},
-      {"User Capacity:    1,000 bytes [  1.00 KB", &logs::AtaIdentity::capacity, "1.00 KB"},
-      {"ATA Version is:   ATA8-ACS T13/1699-D revision 4", &logs::AtaIdentity::ataVersion, "8"},
-      {"ATA Version is:   ACS-2 (minor revision not indicated)", &logs::AtaIdentity::ataVersion, "2"},
-      {"ATA Version is:   ACS-3 T13/2161-D revision 5", &logs::AtaIdentity::ataVersion, "3"},
-      {"ATA Version is:   Exact ATA specification draft version not indicated", &logs::AtaIdentity::ataVersion,
-       "Unknown"},
-      {"ATA Version is:   ATA/ATAPI", &logs::AtaIdentity::ataVersion, "Unknown"},
-      {"Model Family:\tSeagate Barracuda 7200.14 (AF)  ", &logs::AtaIdentity::modelFamily,
-       "Seagate Barracuda 7200.14 (AF)  "},
-      // A SATA line ahead of any ATA line is read as both.
-      {"SATA Version is:  SATA 2.6, 3.0 Gb/s", &logs::AtaIdentity::ataVersion, "2"},
-      {"SATA Version is:  SATA 2.6, 3.0 Gb/s", &logs::AtaIdentity::sataVersion, "SATA 2.6, 3.0 Gb/s"},
-  };
-  for (const auto& c : cases) EXPECT_EQ(identity(c.line + "\n").*c.field, c.value) << c.line;
+  const std::map<std::string, std::optional<std::string> logs::AtaIdentity::*> fields{
+      {"capacity", &logs::AtaIdentity::capacity},
+      {"ata", &logs::AtaIdentity::ataVersion},
+      {"sata", &logs::AtaIdentity::sataVersion},
+      {"family", &logs::AtaIdentity::modelFamily}};
+  for (const auto& c : testing_support::readCases("logs/identity.txt"))
+    EXPECT_EQ(identity(c[1] + "\n").*fields.at(c[0]), c[2]) << c.line;
 }
 
 TEST(AtaIdentity, MalformedLinesRaiseAndKeepWhatCameBefore) {

@@ -4,6 +4,7 @@
 #include "logs/Ata.h"
 #include "platform/Exception.h"
 #include "platform/Format.h"
+#include "tests/CaseFile.h"
 #include "tests/logs/SmartctlSamples.h"
 #include "tests/support/DriveFixture.h"
 
@@ -93,55 +94,32 @@ TEST_F(SelfTestStep, FailedTestRule) {
   }
 }
 
+// The cases of tests/logs/self-test-log.txt.
 TEST_F(SelfTestStep, StatusWordsThatCountAsFailure) {
-  struct Case {
-    const char* status;
-    bool fails;
-  } cases[] = {
-      {"Completed without error", false},       {"Aborted by host", false},
-      {"Interrupted (host reset)", false},      {"Self-test routine in progress", false},
-      {"Fatal or unknown error", true},         {"Completed: unknown failure", true},
-      {"Completed: electrical failure", true},  {"Completed: servo/seek failure", true},
-      {"Completed: handling damage??", true},   {"completed: FAILURE", false},
-  };
-  for (const Case& c : cases) {
-    parse(kHeading + row(1, "Short offline", c.status, 0, 500, c.fails ? "1234" : "-"));
-    EXPECT_EQ(findings.testsFail, c.fails) << c.status;
-    EXPECT_EQ(entry(0).getStatus(), c.status);
+  for (const auto& c : testing_support::readCases("logs/self-test-log.txt", "status")) {
+    const bool fails = c[1] == "yes";
+    parse(kHeading + row(1, "Short offline", c[0], 0, 500, fails ? "1234" : "-"));
+    EXPECT_EQ(findings.testsFail, fails) << c.line;
+    EXPECT_EQ(entry(0).getStatus(), c[0]);
   }
 }
 
 TEST_F(SelfTestStep, RowsOfDifferentTestKinds) {
-  struct Case {
-    std::string line;
-    int32_t number;
-    std::optional<std::string> type, status;
-    int32_t remaining, lifetime, lba;
-  } cases[] = {
-      {row(1, "Extended offline", "Completed without error", 0, 1234, "-"), 1, "Extended offline",
-       "Completed without error", 0, 1234, -1},
-      {row(12, "Short captive", "Self-test routine in progress", 3, 99999, "-"), 12, "Short captive",
-       "Self-test routine in progress", 30, 99999, -1},
-      {row(2, "Vendor (0x40)", "Aborted by host", 0, 7, "-"), 2, "Vendor (0x40)", "Aborted by host", 0, 7, -1},
-      // a one-word description takes the first word of the status: smartctl pads to column 25
-      {row(3, "Offline", "Completed without error", 0, 8, "-"), 3, "Offline Completed", "without error", 0, 8, -1},
-      // an LBA beyond 32 bits saturates
-      {row(4, "Extended offline", "Completed: read failure", 9, 8, "281474976710655"), 4, "Extended offline",
-       "Completed: read failure", 90, 8, 2147483647},
-      // written by hand with tabs
-      {"#\t5\tShort offline\tCompleted: read failure\t10%\t77\t4096\n", 5, "Short offline", "Completed: read failure\t",
-       10, 77, 4096},
-  };
-  for (const Case& c : cases) {
-    parse(kHeading + c.line);
-    ASSERT_EQ(selfTests.count, 1u) << c.line;
+  auto read = [this](const std::string& line) {
+    parse(kHeading + line);
+    EXPECT_EQ(selfTests.count, 1u) << line;
     const KRSMARTSelfTestLog& e = entry(0);
-    EXPECT_EQ(std::make_tuple(e.getNumber(), e.getType(), e.getStatus()), std::make_tuple(c.number, c.type, c.status))
+    return std::vector<std::string>{std::to_string(e.getNumber()), e.getType().value_or("?"),
+                                    e.getStatus().value_or("?"),  std::to_string(e.getRemaining()),
+                                    std::to_string(e.getLifetime()), std::to_string(e.getLBA())};
+  };
+  for (const auto& c : testing_support::readCases("logs/self-test-log.txt", "row"))
+    EXPECT_EQ(read(row(std::stoi(c[0]), c[1], c[2], std::stoi(c[3]), std::stoi(c[4]), c[5])),
+              std::vector<std::string>(c.fields.begin() + 6, c.fields.end()))
         << c.line;
-    EXPECT_EQ(std::make_tuple(e.getRemaining(), e.getLifetime(), e.getLBA()),
-              std::make_tuple(c.remaining, c.lifetime, c.lba))
-        << c.line;
-  }
+  // written by hand with tabs
+  EXPECT_EQ(read("#\t5\tShort offline\tCompleted: read failure\t10%\t77\t4096\n"),
+            (std::vector<std::string>{"5", "Short offline", "Completed: read failure\t", "10", "77", "4096"}));
 }
 
 TEST_F(SelfTestStep, RowCutBeforeItsPercentIsARangeFailureThatKeepsTheRowsBefore) {

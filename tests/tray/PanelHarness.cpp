@@ -4,10 +4,13 @@
 
 #include <QtCore/QCoreApplication>
 #include <QtCore/QDeadlineTimer>
+#include <QtCore/QEventLoop>
 #include <QtCore/QThread>
+#include <QtCore/QTimer>
 #include <QtDBus/QDBusArgument>
 #include <QtDBus/QDBusConnectionInterface>
 #include <QtDBus/QDBusObjectPath>
+#include <QtDBus/QDBusPendingCall>
 #include <QtDBus/QDBusReply>
 #include <QtDBus/QDBusVariant>
 #include <QtGui/QImage>
@@ -26,9 +29,18 @@ using testing_support::buildDir;
 using testing_support::readFile;
 using testing_support::sourceDir;
 
+// Looks every 10 ms instead of waiting for a signal, which can be missed,
+// and sleeps in between, so that a busy machine is not kept busier.
 bool spinUntil(const std::function<bool()>& done, int limitMs) {
+  if (done()) return true;
   QDeadlineTimer limit(limitMs);
-  while (!done() && !limit.hasExpired()) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+  QEventLoop loop;
+  QTimer tick;
+  QObject::connect(&tick, &QTimer::timeout, &loop, [&] {
+    if (done() || limit.hasExpired()) loop.quit();
+  });
+  tick.start(10);
+  loop.exec();
   return done();
 }
 
@@ -91,8 +103,13 @@ QDBusMessage call(const QString& service, const QString& path, const QString& in
   QDBusMessage m = QDBusMessage::createMethodCall(service, path, interface, method);
   m.setArguments(args);
   // Waiting in an event loop: the watcher in this process may be asked
-  // something by the program while it answers us.
-  return QDBusConnection::sessionBus().call(m, QDBus::BlockWithGui, 10000);
+  // something by the program while it answers us. Polled, with a limit of
+  // our own: Qt's blocking call with an event loop can miss the answer
+  // on a busy machine and then never return.
+  QDBusPendingCall pending = QDBusConnection::sessionBus().asyncCall(m, 10000);
+  if (!spinUntil([&] { return pending.isFinished(); }, 12000))
+    return QDBusMessage::createError(QDBusError::Timeout, QStringLiteral("no answer within 12 s"));
+  return pending.reply();
 }
 
 MenuNode readNode(const QDBusArgument& arg) {

@@ -26,7 +26,9 @@ std::string firstLineWith(const std::vector<std::string>& lines, std::string_vie
 
 bool isNvmeLine(std::string_view l) {
   return startsWith(l, "NVMe Version:") || startsWith(l, "Model Number:") || contains(l, "(NVMe Log 0x") ||
-         startsWith(l, "Number of Namespaces:") || startsWith(l, "Read NVMe ");
+         startsWith(l, "Number of Namespaces:") || startsWith(l, "Read NVMe ") ||
+         // ATA and SCSI answers say "READ SMART DATA SECTION"; a lone "-H" answer has nothing else.
+         startsWith(l, "=== START OF SMART DATA SECTION ===");
 }
 
 bool isScsiLine(std::string_view l) {

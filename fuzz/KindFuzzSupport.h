@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -12,8 +13,8 @@
 
 namespace fuzz {
 
-inline kinds::KindSettings kindSettings(uint8_t bits) {
-  kinds::KindSettings s;
+inline logs::Settings kindSettings(uint8_t bits) {
+  logs::Settings s;
   s.rememberBadSectors = bits & 1;
   s.customBadSectorCount = bits & 2;
   s.customBadSectorCountValue = (bits >> 2) & 7;
@@ -21,8 +22,9 @@ inline kinds::KindSettings kindSettings(uint8_t bits) {
   return s;
 }
 
-inline kinds::RememberedCounts remembered(uint8_t bits) {
-  return {{"_LastMediaErrorCount", bits & 3}, {"_LastGrownDefectCount", (bits >> 2) & 3}};
+inline logs::Remembered remembered(uint8_t bits) {
+  return logs::Remembered(std::map<std::string, int64_t>{{"_LastMediaErrorCount", bits & 3},
+                                                         {"_LastGrownDefectCount", (bits >> 2) & 3}});
 }
 
 inline std::vector<std::string> rawLines(const uint8_t* data, size_t size) {

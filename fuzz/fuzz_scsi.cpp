@@ -7,6 +7,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const scsi::Report report = scsi::parseReport(fuzz::rawLines(data, size));
   (void)report.identity.model();
   (void)report.health.reasonText();
-  fuzz::touch(scsi::evaluate(report, fuzz::kindSettings(data[0]), fuzz::remembered(data[0])));
+  logs::Remembered remembered = fuzz::remembered(data[0]);
+  fuzz::touch(scsi::evaluate(report, fuzz::kindSettings(data[0]), remembered));
   return 0;
 }

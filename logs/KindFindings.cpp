@@ -12,8 +12,8 @@ std::string Reason::text() const {
   return platform::formatArgs(format, formatArgs);
 }
 
-void Findings::raise(Verdict to, Reason reason) {
-  if (static_cast<int32_t>(to) > static_cast<int32_t>(verdict)) verdict = to;
+void Findings::raise(int32_t to, Reason reason) {
+  if (to > health) health = to;
   const bool known = std::any_of(reasons.begin(), reasons.end(), [&](const Reason& r) {
     return r.key == reason.key && r.args == reason.args;
   });
@@ -28,17 +28,13 @@ std::vector<std::string> Findings::reasonTexts() const {
   return out;
 }
 
-void judgeErrorCount(int64_t count, const std::string& suffix, Reason reason, const KindSettings& settings,
-                     const RememberedCounts& remembered, Findings& findings) {
+void judgeErrorCount(int64_t count, const std::string& suffix, Reason reason, const logs::Settings& settings,
+                     logs::Remembered& remembered, Findings& findings) {
   const int64_t limit = settings.customBadSectorCount ? settings.customBadSectorCountValue : 0;
-  int64_t last = -1;
-  if (settings.rememberBadSectors) {
-    auto it = remembered.find(suffix);
-    last = it == remembered.end() ? 0 : it->second;
-  }
-  if (last < count && count > limit && findings.verdict != Verdict::Failed)
-    findings.raise(Verdict::Failing, std::move(reason));
-  findings.remember.push_back({suffix, count});
+  const int64_t last = settings.rememberBadSectors ? remembered.last(suffix) : -1;
+  if (last < count && count > limit && findings.health != logs::kHealthFailed)
+    findings.raise(logs::kHealthFailing, std::move(reason));
+  remembered.remember(suffix, count);
 }
 
 }  // namespace kinds

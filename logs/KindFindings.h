@@ -1,22 +1,21 @@
-// What the NVMe and SCSI rules hand back to the drive record: a verdict on
-// the drive health scale, the reasons for it, notes that judge nothing, and
-// the counts to remember until the next check. The rules read a few
-// preferences, passed in as settings, and the counts remembered last time.
+// What the NVMe and SCSI rules hand back to the drive record: a health on
+// the scale every kind of drive shares, the reasons for it, and notes that
+// judge nothing. Like the ATA rules they read logs::Settings and leave the
+// counts to remember in logs::Remembered.
 #pragma once
 
 #include <cstdint>
-#include <map>
-#include <optional>
 #include <string>
 #include <vector>
 
+#include "logs/Findings.h"
+
 namespace kinds {
 
-// The drive health scale: 0 unknown, 1 passed, 2 failing, 3 failed.
-enum class Verdict : int32_t { Unknown = 0, Passed = 1, Failing = 2, Failed = 3 };
-
-// A reason or note: a string-table key, its English text with "%@" for each
-// argument, and the arguments. text() is the English sentence.
+// A reason or note: a stable key (tests and scripts go by it), its English
+// text with "%@" for each argument, and the arguments. text() is the English
+// sentence; like the ATA failure reasons it is not translated, so that the
+// JSON output reads the same on every machine.
 struct Reason {
   std::string key;
   std::string format;
@@ -25,34 +24,13 @@ struct Reason {
   bool operator==(const Reason&) const = default;
 };
 
-// The preferences the rules read: the bad-sector ones that the ATA rules
-// read too, and the wear limit of NVMe drives.
-struct KindSettings {
-  bool rememberBadSectors = false;         // "RememberBadSectors"
-  bool customBadSectorCount = false;       // "CustomBadSectorCount"
-  int64_t customBadSectorCountValue = 0;   // "CustomBadSectorCountValue"
-  int64_t nvmeWearLimit = 100;             // "NVMeWearLimit", percent; 0 or less turns the rule off
-};
-
-// Counts remembered at the last check, by key suffix ("_LastMediaErrorCount");
-// the caller prefixes the drive's serial number (else its device path).
-// An absent suffix reads as 0.
-using RememberedCounts = std::map<std::string, int64_t>;
-
-struct CountToRemember {
-  std::string suffix;
-  int64_t count = 0;
-  bool operator==(const CountToRemember&) const = default;
-};
-
 struct Findings {
-  Verdict verdict = Verdict::Unknown;
-  std::vector<Reason> reasons;
-  std::vector<Reason> notes;
-  std::vector<CountToRemember> remember;
+  int32_t health = logs::kHealthUnknown;
+  std::vector<Reason> reasons;  // why the drive is failing or failed
+  std::vector<Reason> notes;    // what is worth knowing but judges nothing, and why the health is unknown
 
-  // Raises the verdict, never lowers it, and adds the reason once.
-  void raise(Verdict to, Reason reason);
+  // Raises the health, never lowers it, and adds the reason once.
+  void raise(int32_t to, Reason reason);
   void note(Reason reason);
   std::vector<std::string> reasonTexts() const;
 };
@@ -63,7 +41,7 @@ struct Findings {
 // "CustomBadSectorCount" the count must also exceed the custom value. A drive
 // already failed gets no further reason. The count is remembered either way.
 // Unlike the ATA raw values these are true counters, so no upper cap applies.
-void judgeErrorCount(int64_t count, const std::string& suffix, Reason reason, const KindSettings& settings,
-                     const RememberedCounts& remembered, Findings& findings);
+void judgeErrorCount(int64_t count, const std::string& suffix, Reason reason, const logs::Settings& settings,
+                     logs::Remembered& remembered, Findings& findings);
 
 }  // namespace kinds

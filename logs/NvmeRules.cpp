@@ -9,7 +9,6 @@ namespace nvme {
 namespace {
 
 using kinds::Reason;
-using kinds::Verdict;
 
 // One reason per critical-warning bit, and the words smartctl's "-H" uses for
 // the same bit, so that a verdict line and its bit give one reason.
@@ -56,20 +55,19 @@ bool hasHealthAnswer(const Report& r) {
 
 }  // namespace
 
-kinds::Findings evaluate(const Report& r, const kinds::KindSettings& settings,
-                         const kinds::RememberedCounts& remembered) {
+kinds::Findings evaluate(const Report& r, const logs::Settings& settings, logs::Remembered& remembered) {
   kinds::Findings f;
-  if (hasHealthAnswer(r)) f.verdict = Verdict::Passed;
+  if (hasHealthAnswer(r)) f.health = logs::kHealthPassed;
 
   // Failed.
   if (r.verdict.result == HealthVerdict::Result::Failed) {
     if (r.verdict.explanations.empty())
-      f.raise(Verdict::Failed, {"NVMeHealthFailed", "smartctl's health verdict is FAILED", {}});
+      f.raise(logs::kHealthFailed, {"NVMeHealthFailed", "smartctl's health verdict is FAILED", {}});
     for (const std::string& line : r.verdict.explanations) {
       Reason reason = verdictLineReason(line);
       // The temperature line alone makes the drive failing, not failed.
       const bool temperature = reason.key == "NVMeTemperatureWarning";
-      f.raise(temperature ? Verdict::Failing : Verdict::Failed, std::move(reason));
+      f.raise(temperature ? logs::kHealthFailing : logs::kHealthFailed, std::move(reason));
     }
   }
   const HealthLog& h = r.health;
@@ -77,21 +75,21 @@ kinds::Findings evaluate(const Report& r, const kinds::KindSettings& settings,
     uint32_t known = 0;
     for (const WarningBit& bit : kWarningBits) {
       known |= bit.mask;
-      if ((*h.criticalWarning & bit.mask) && bit.mask != kTemperatureBit) f.raise(Verdict::Failed, bitReason(bit));
+      if ((*h.criticalWarning & bit.mask) && bit.mask != kTemperatureBit) f.raise(logs::kHealthFailed, bitReason(bit));
     }
     if (const uint32_t other = *h.criticalWarning & ~known)
-      f.raise(Verdict::Failed, {"NVMeUnknownCriticalWarning", "Unknown critical warning bits are set (%@)", {hex2(other)}});
+      f.raise(logs::kHealthFailed, {"NVMeUnknownCriticalWarning", "Unknown critical warning bits are set (%@)", {hex2(other)}});
   }
   if (h.availableSpare && h.availableSpareThreshold && *h.availableSpare < *h.availableSpareThreshold)
-    f.raise(Verdict::Failed, bitReason(kWarningBits[0]));
+    f.raise(logs::kHealthFailed, bitReason(kWarningBits[0]));
 
   // Failing, unless already failed: as with the ATA rules, a failed drive
   // lists what failed it.
-  const bool failed = [&] { return f.verdict == Verdict::Failed; }();
+  const bool failed = [&] { return f.health == logs::kHealthFailed; }();
   if (!failed) {
-    if (h.criticalWarning && (*h.criticalWarning & kTemperatureBit)) f.raise(Verdict::Failing, bitReason(kWarningBits[1]));
+    if (h.criticalWarning && (*h.criticalWarning & kTemperatureBit)) f.raise(logs::kHealthFailing, bitReason(kWarningBits[1]));
     if (h.percentageUsed && settings.nvmeWearLimit > 0 && *h.percentageUsed >= settings.nvmeWearLimit)
-      f.raise(Verdict::Failing, {"NVMeWearLimitReached", "Percentage used (%@) has reached the wear limit (%@)",
+      f.raise(logs::kHealthFailing, {"NVMeWearLimitReached", "Percentage used (%@) has reached the wear limit (%@)",
                                  {std::to_string(*h.percentageUsed) + "%",
                                   std::to_string(settings.nvmeWearLimit) + "%"}});
   }
@@ -108,7 +106,7 @@ kinds::Findings evaluate(const Report& r, const kinds::KindSettings& settings,
     for (const SelfTestEntry& e : t.entries)
       if (e.number < newest->number) newest = &e;
     if (newest->failed)
-      f.raise(Verdict::Failing, {"NVMeSelfTestFailed", "Newest self-test failed: %@", {newest->status}});
+      f.raise(logs::kHealthFailing, {"NVMeSelfTestFailed", "Newest self-test failed: %@", {newest->status}});
   }
 
   // Notes.
@@ -117,11 +115,11 @@ kinds::Findings evaluate(const Report& r, const kinds::KindSettings& settings,
   if (r.errors.readFailure)
     f.note({"NVMeErrorLogUnreadable", "The error information log could not be read: %@", {*r.errors.readFailure}});
 
-  if (f.verdict == Verdict::Unknown) {
+  if (f.health == logs::kHealthUnknown) {
     if (const auto& why = h.readFailure ? h.readFailure : r.verdict.readFailure)
-      f.reasons.push_back({"NVMeHealthLogUnreadable", "%@", {*why}});
+      f.note({"NVMeHealthLogUnreadable", "%@", {*why}});
     else
-      f.reasons.push_back({"NVMeNoHealthAnswer", "smartctl gave no NVMe health information", {}});
+      f.note({"NVMeNoHealthAnswer", "smartctl gave no NVMe health information", {}});
   }
   return f;
 }

@@ -19,7 +19,6 @@ namespace nvme {
 // Key suffix of the remembered media-error count.
 inline constexpr const char* kMediaErrorCountSuffix = "_LastMediaErrorCount";
 
-kinds::Findings evaluate(const Report& report, const kinds::KindSettings& settings,
-                         const kinds::RememberedCounts& remembered);
+kinds::Findings evaluate(const Report& report, const logs::Settings& settings, logs::Remembered& remembered);
 
 }  // namespace nvme

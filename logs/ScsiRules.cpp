@@ -10,13 +10,11 @@ int64_t asCount(uint64_t n) { return n > static_cast<uint64_t>(INT64_MAX) ? INT6
 
 }  // namespace
 
-kinds::Findings evaluate(const Report& r, const kinds::KindSettings& settings,
-                         const kinds::RememberedCounts& remembered) {
-  using kinds::Verdict;
+kinds::Findings evaluate(const Report& r, const logs::Settings& settings, logs::Remembered& remembered) {
   kinds::Findings f;
   if (r.health.present) {
-    f.verdict = Verdict::Passed;
-    if (!r.health.ok) f.raise(Verdict::Failed, {"SCSIHealthStatus", "%@", {r.health.reasonText()}});
+    f.health = logs::kHealthPassed;
+    if (!r.health.ok) f.raise(logs::kHealthFailed, {"SCSIHealthStatus", "%@", {r.health.reasonText()}});
   }
   if (r.counters.grownDefects)
     kinds::judgeErrorCount(asCount(*r.counters.grownDefects), kGrownDefectCountSuffix,
@@ -36,8 +34,8 @@ kinds::Findings evaluate(const Report& r, const kinds::KindSettings& settings,
     if (auto n = r.errors.uncorrected(row.name))
       kinds::judgeErrorCount(asCount(*n), row.suffix, {row.key, row.text, {}}, settings, remembered, f);
   if (r.selfTests.notSupported) f.note({"SCSISelfTestsNotSupported", "The drive does not log self-tests", {}});
-  if (f.verdict == Verdict::Unknown)
-    f.reasons.push_back({"SCSINoHealthStatus", "smartctl gave no SCSI health status", {}});
+  if (f.health == logs::kHealthUnknown)
+    f.note({"SCSINoHealthStatus", "smartctl gave no SCSI health status", {}});
   return f;
 }
 

@@ -4,8 +4,8 @@
 // reason). Failing: grown defects, or uncorrected read, write or verify
 // errors of the error counter log, above zero under the bad-sector
 // preferences. Non-medium errors and the self-test log are shown, not judged.
-// Without a health status the drive stays unknown, unless a finding outranks
-// that.
+// Without a health status the drive stays unknown (a note says why), unless a
+// finding outranks that.
 #pragma once
 
 #include "logs/KindFindings.h"
@@ -19,7 +19,6 @@ inline constexpr const char* kUncorrectedReadCountSuffix = "_LastUncorrectedRead
 inline constexpr const char* kUncorrectedWriteCountSuffix = "_LastUncorrectedWriteCount";
 inline constexpr const char* kUncorrectedVerifyCountSuffix = "_LastUncorrectedVerifyCount";
 
-kinds::Findings evaluate(const Report& report, const kinds::KindSettings& settings,
-                         const kinds::RememberedCounts& remembered);
+kinds::Findings evaluate(const Report& report, const logs::Settings& settings, logs::Remembered& remembered);
 
 }  // namespace scsi

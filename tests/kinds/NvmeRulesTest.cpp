@@ -5,7 +5,23 @@
 
 namespace {
 
-using kinds::Verdict;
+using Counts = std::map<std::string, int64_t>;
+
+// The preferences the rules read, as a table row gives them.
+struct Prefs {
+  bool rememberBadSectors = false;
+  bool customBadSectorCount = false;
+  int64_t customBadSectorCountValue = 0;
+  int64_t nvmeWearLimit = 100;
+  operator logs::Settings() const {
+    logs::Settings s;
+    s.rememberBadSectors = rememberBadSectors;
+    s.customBadSectorCount = customBadSectorCount;
+    s.customBadSectorCountValue = customBadSectorCountValue;
+    s.nvmeWearLimit = nvmeWearLimit;
+    return s;
+  }
+};
 
 std::vector<std::string> keys(const std::vector<kinds::Reason>& reasons) {
   std::vector<std::string> out;
@@ -13,46 +29,50 @@ std::vector<std::string> keys(const std::vector<kinds::Reason>& reasons) {
   return out;
 }
 
-kinds::Findings judge(const std::vector<std::string>& lines, const kinds::KindSettings& settings = {},
-                      const kinds::RememberedCounts& remembered = {}) {
-  return nvme::evaluate(nvme::parseReport(lines), settings, remembered);
+// The findings, and in `stored` the counts left to remember.
+kinds::Findings judge(const std::vector<std::string>& lines, const logs::Settings& settings = {},
+                      const Counts& remembered = {}, Counts* stored = nullptr) {
+  logs::Remembered counts(remembered);
+  kinds::Findings f = nvme::evaluate(nvme::parseReport(lines), settings, counts);
+  if (stored) *stored = counts.toStore();
+  return f;
 }
 
 TEST(NvmeRules, VerdictsOnRealAnswers) {
   struct Case {
     const char* file;
-    Verdict verdict;
+    int32_t health;
     std::vector<std::string> reasons;
     std::vector<std::string> notes;
   };
   const Case cases[] = {
-      {"nvme/smartctl-7.2-CT4000P3PSSD8-failed-spare.txt", Verdict::Failed,
+      {"nvme/smartctl-7.2-CT4000P3PSSD8-failed-spare.txt", logs::kHealthFailed,
        {"NVMeSpareBelowThreshold", "NVMeReadOnly"}, {}},
-      {"nvme/handmade-7.2-CT4000P3PSSD8-crlf.txt", Verdict::Failed, {"NVMeSpareBelowThreshold", "NVMeReadOnly"}, {}},
+      {"nvme/handmade-7.2-CT4000P3PSSD8-crlf.txt", logs::kHealthFailed, {"NVMeSpareBelowThreshold", "NVMeReadOnly"}, {}},
       // smartctl 6.5 said PASSED, but its warning byte names a spare below threshold and read-only media
-      {"nvme/smartctl-6.5-TS128GMTE850-warning-09.txt", Verdict::Failed, {"NVMeSpareBelowThreshold", "NVMeReadOnly"}, {}},
-      {"nvme/smartctl-7.0-MZVLB512HAJQ-H-failed.txt", Verdict::Failed, {"NVMeReliabilityDegraded"}, {}},
+      {"nvme/smartctl-6.5-TS128GMTE850-warning-09.txt", logs::kHealthFailed, {"NVMeSpareBelowThreshold", "NVMeReadOnly"}, {}},
+      {"nvme/smartctl-7.0-MZVLB512HAJQ-H-failed.txt", logs::kHealthFailed, {"NVMeReliabilityDegraded"}, {}},
       // A worn drive that sets the reliability bit is failed; its wear adds no reason.
-      {"nvme/fragment-MZVL2512HCJQ-used-100.txt", Verdict::Failed, {"NVMeReliabilityDegraded"}, {}},
-      {"nvme/handmade-7.4-980PRO-worn-media-errors-selftest-failed.txt", Verdict::Failing,
+      {"nvme/fragment-MZVL2512HCJQ-used-100.txt", logs::kHealthFailed, {"NVMeReliabilityDegraded"}, {}},
+      {"nvme/handmade-7.4-980PRO-worn-media-errors-selftest-failed.txt", logs::kHealthFailing,
        {"NVMeWearLimitReached", "NVMeMediaErrors", "NVMeSelfTestFailed"}, {}},
       // Thousands of harmless entries in the error information log judge nothing.
-      {"nvme/smartctl-7.3-960PRO-error-entries.txt", Verdict::Passed, {}, {}},
-      {"nvme/handmade-7.3-960PRO-narrow-nbsp.txt", Verdict::Passed, {}, {}},
-      {"nvme/smartctl-7.1-KUS020203M-error-log.txt", Verdict::Passed, {}, {}},
-      {"nvme/smartctl-6.6-intel-A-blank-separators.txt", Verdict::Passed, {}, {}},
-      {"nvme/smartctl-7.4-G325E1TB-x-selftest-empty.txt", Verdict::Passed, {}, {}},
-      {"nvme/smartctl-7.4-980PRO-read-selftest-failed.txt", Verdict::Passed, {}, {"NVMeSelfTestLogUnreadable"}},
-      {"nvme/smartctl-7.4-APPLE-error-log-read-failed.txt", Verdict::Passed, {}, {"NVMeErrorLogUnreadable"}},
+      {"nvme/smartctl-7.3-960PRO-error-entries.txt", logs::kHealthPassed, {}, {}},
+      {"nvme/handmade-7.3-960PRO-narrow-nbsp.txt", logs::kHealthPassed, {}, {}},
+      {"nvme/smartctl-7.1-KUS020203M-error-log.txt", logs::kHealthPassed, {}, {}},
+      {"nvme/smartctl-6.6-intel-A-blank-separators.txt", logs::kHealthPassed, {}, {}},
+      {"nvme/smartctl-7.4-G325E1TB-x-selftest-empty.txt", logs::kHealthPassed, {}, {}},
+      {"nvme/smartctl-7.4-980PRO-read-selftest-failed.txt", logs::kHealthPassed, {}, {"NVMeSelfTestLogUnreadable"}},
+      {"nvme/smartctl-7.4-APPLE-error-log-read-failed.txt", logs::kHealthPassed, {}, {"NVMeErrorLogUnreadable"}},
       // No health answer at all, but a failed self-test outranks that.
-      {"nvme/handmade-7.5-MZVLB256HAHQ-selftest-failed-segments.txt", Verdict::Failing, {"NVMeSelfTestFailed"}, {}},
-      {"nvme/handmade-7.5-990PRO-selftest-passed.txt", Verdict::Unknown, {"NVMeNoHealthAnswer"}, {}},
-      {"nvme/smartctl-7.0-MZVLB512HAJQ-i-dot-separators.txt", Verdict::Unknown, {"NVMeNoHealthAnswer"}, {}},
+      {"nvme/handmade-7.5-MZVLB256HAHQ-selftest-failed-segments.txt", logs::kHealthFailing, {"NVMeSelfTestFailed"}, {}},
+      {"nvme/handmade-7.5-990PRO-selftest-passed.txt", logs::kHealthUnknown, {}, {"NVMeNoHealthAnswer"}},
+      {"nvme/smartctl-7.0-MZVLB512HAJQ-i-dot-separators.txt", logs::kHealthUnknown, {}, {"NVMeNoHealthAnswer"}},
   };
   for (const Case& c : cases) {
     for (const auto& lines : {kinds_test::runnerLines(c.file), kinds_test::printedLines(kinds_test::capture(c.file))}) {
       const kinds::Findings f = judge(lines);
-      EXPECT_EQ(f.verdict, c.verdict) << c.file;
+      EXPECT_EQ(f.health, c.health) << c.file;
       EXPECT_EQ(keys(f.reasons), c.reasons) << c.file;
       EXPECT_EQ(keys(f.notes), c.notes) << c.file;
     }
@@ -157,38 +177,41 @@ TEST(NvmeRules, WarningBitsSpareAndMissingAnswers) {
   struct Case {
     const char* name;
     std::vector<std::string> lines;
-    Verdict verdict;
+    int32_t health;
     std::vector<std::string> reasons;
+    std::vector<std::string> notes;
   };
   std::vector<std::string> tempVerdict = {"SMART overall-health self-assessment test result: FAILED!",
                                           "- temperature is above or below threshold"};
   for (const std::string& l : healthLog("0x02")) tempVerdict.push_back(l);
   const Case cases[] = {
-      {"temperature bit alone", healthLog("0x02"), Verdict::Failing, {"NVMeTemperatureWarning"}},
-      {"smartctl's FAILED! for the temperature alone", tempVerdict, Verdict::Failing, {"NVMeTemperatureWarning"}},
-      {"temperature with reliability", healthLog("0x06"), Verdict::Failed, {"NVMeReliabilityDegraded"}},
-      {"volatile backup", healthLog("0x10"), Verdict::Failed, {"NVMeVolatileBackupFailed"}},
-      {"persistent memory", healthLog("0x20"), Verdict::Failed, {"NVMePersistentMemoryReadOnly"}},
-      {"reserved bit", healthLog("0x40"), Verdict::Failed, {"NVMeUnknownCriticalWarning"}},
-      {"spare below threshold without the bit", healthLog("0x00", "5%"), Verdict::Failed, {"NVMeSpareBelowThreshold"}},
-      {"spare at its threshold", healthLog("0x00", "10%"), Verdict::Passed, {}},
-      {"temperature not reported", healthLog("0x00", "100%", "-"), Verdict::Passed, {}},
+      {"temperature bit alone", healthLog("0x02"), logs::kHealthFailing, {"NVMeTemperatureWarning"}, {}},
+      {"smartctl's FAILED! for the temperature alone", tempVerdict, logs::kHealthFailing, {"NVMeTemperatureWarning"}, {}},
+      {"temperature with reliability", healthLog("0x06"), logs::kHealthFailed, {"NVMeReliabilityDegraded"}, {}},
+      {"volatile backup", healthLog("0x10"), logs::kHealthFailed, {"NVMeVolatileBackupFailed"}, {}},
+      {"persistent memory", healthLog("0x20"), logs::kHealthFailed, {"NVMePersistentMemoryReadOnly"}, {}},
+      {"reserved bit", healthLog("0x40"), logs::kHealthFailed, {"NVMeUnknownCriticalWarning"}, {}},
+      {"spare below threshold without the bit", healthLog("0x00", "5%"), logs::kHealthFailed, {"NVMeSpareBelowThreshold"}, {}},
+      {"spare at its threshold", healthLog("0x00", "10%"), logs::kHealthPassed, {}, {}},
+      {"temperature not reported", healthLog("0x00", "100%", "-"), logs::kHealthPassed, {}, {}},
       {"FAILED! without explanations",
-       {"SMART overall-health self-assessment test result: FAILED!"}, Verdict::Failed, {"NVMeHealthFailed"}},
+       {"SMART overall-health self-assessment test result: FAILED!"}, logs::kHealthFailed, {"NVMeHealthFailed"}, {}},
       {"unreadable health log",
-       {"Read NVMe SMART/Health Information failed: NVMe Status 0x4002"}, Verdict::Unknown, {"NVMeHealthLogUnreadable"}},
-      {"nothing", {}, Verdict::Unknown, {"NVMeNoHealthAnswer"}},
+       {"Read NVMe SMART/Health Information failed: NVMe Status 0x4002"}, logs::kHealthUnknown, {},
+       {"NVMeHealthLogUnreadable"}},
+      {"nothing", {}, logs::kHealthUnknown, {}, {"NVMeNoHealthAnswer"}},
   };
   for (const Case& c : cases) {
     const kinds::Findings f = judge(c.lines);
-    EXPECT_EQ(f.verdict, c.verdict) << c.name;
+    EXPECT_EQ(f.health, c.health) << c.name;
     EXPECT_EQ(keys(f.reasons), c.reasons) << c.name;
+    EXPECT_EQ(keys(f.notes), c.notes) << c.name;
   }
   EXPECT_EQ(judge(healthLog("0xc1")).reasonTexts(),
             (std::vector<std::string>{"Available spare has fallen below its threshold",
                                       "Unknown critical warning bits are set (0xc0)"}));
-  EXPECT_EQ(judge({"Read NVMe SMART/Health Information failed: NVMe Status 0x4002"}).reasonTexts(),
-            std::vector<std::string>{"Read NVMe SMART/Health Information failed: NVMe Status 0x4002"});
+  EXPECT_EQ(judge({"Read NVMe SMART/Health Information failed: NVMe Status 0x4002"}).notes.at(0).text(),
+            "Read NVMe SMART/Health Information failed: NVMe Status 0x4002");
   EXPECT_FALSE(nvme::parseHealthLog(healthLog("0x00", "100%", "-")).temperature);
   EXPECT_TRUE(nvme::parseHealthLog(healthLog("0x00", "100%", "-")).temperatureReported);
 }
@@ -202,8 +225,8 @@ TEST(NvmeRules, WearLimitAndMediaErrorsFollowThePreferences) {
   };
   struct Case {
     const char* name;
-    kinds::KindSettings settings;
-    kinds::RememberedCounts remembered;
+    Prefs settings;
+    Counts remembered;
     bool wear, media;
   };
   const Case cases[] = {
@@ -219,11 +242,12 @@ TEST(NvmeRules, WearLimitAndMediaErrorsFollowThePreferences) {
       {"custom limit below the count", {.customBadSectorCount = true, .customBadSectorCountValue = 11}, {}, true, true},
   };
   for (const Case& c : cases) {
-    const kinds::Findings f = judge(worn, c.settings, c.remembered);
+    Counts stored;
+    const kinds::Findings f = judge(worn, c.settings, c.remembered, &stored);
     EXPECT_EQ(has(f, "NVMeWearLimitReached"), c.wear) << c.name;
     EXPECT_EQ(has(f, "NVMeMediaErrors"), c.media) << c.name;
-    EXPECT_EQ(f.verdict, Verdict::Failing) << c.name;  // the failed self-test stays
-    EXPECT_EQ(f.remember, (std::vector<kinds::CountToRemember>{{"_LastMediaErrorCount", 12}})) << c.name;
+    EXPECT_EQ(f.health, logs::kHealthFailing) << c.name;  // the failed self-test stays
+    EXPECT_EQ(stored, (Counts{{"_LastMediaErrorCount", 12}})) << c.name;
   }
   EXPECT_EQ(judge(worn).reasonTexts().front(), "Percentage used (104%) has reached the wear limit (100%)");
   EXPECT_EQ(judge(worn).reasonTexts().back(), "Newest self-test failed: Completed: failed segments");

@@ -5,7 +5,23 @@
 
 namespace {
 
-using kinds::Verdict;
+using Counts = std::map<std::string, int64_t>;
+
+// The preferences the rules read, as a table row gives them.
+struct Prefs {
+  bool rememberBadSectors = false;
+  bool customBadSectorCount = false;
+  int64_t customBadSectorCountValue = 0;
+  int64_t nvmeWearLimit = 100;
+  operator logs::Settings() const {
+    logs::Settings s;
+    s.rememberBadSectors = rememberBadSectors;
+    s.customBadSectorCount = customBadSectorCount;
+    s.customBadSectorCountValue = customBadSectorCountValue;
+    s.nvmeWearLimit = nvmeWearLimit;
+    return s;
+  }
+};
 
 std::vector<std::string> keys(const std::vector<kinds::Reason>& reasons) {
   std::vector<std::string> out;
@@ -13,44 +29,50 @@ std::vector<std::string> keys(const std::vector<kinds::Reason>& reasons) {
   return out;
 }
 
-kinds::Findings judge(const std::string& file, const kinds::KindSettings& settings = {},
-                      const kinds::RememberedCounts& remembered = {}) {
-  return scsi::evaluate(scsi::parseReport(kinds_test::runnerLines(file)), settings, remembered);
+// The findings, and in `stored` the counts left to remember.
+kinds::Findings judge(const std::string& file, const logs::Settings& settings = {}, const Counts& remembered = {},
+                      Counts* stored = nullptr) {
+  logs::Remembered counts(remembered);
+  kinds::Findings f = scsi::evaluate(scsi::parseReport(kinds_test::runnerLines(file)), settings, counts);
+  if (stored) *stored = counts.toStore();
+  return f;
 }
 
 TEST(ScsiRules, VerdictsOnRealAnswers) {
   struct Case {
     const char* file;
-    Verdict verdict;
+    int32_t health;
     std::vector<std::string> reasons;
     std::vector<std::string> texts;
   };
   const Case cases[] = {
       // Failed by its health status; its defects and uncorrected errors add no reason to that.
-      {"scsi/smartctl-5.41-ST3300657SS-failure-prediction.txt", Verdict::Failed, {"SCSIHealthStatus"},
+      {"scsi/smartctl-5.41-ST3300657SS-failure-prediction.txt", logs::kHealthFailed, {"SCSIHealthStatus"},
        {"FAILURE PREDICTION THRESHOLD EXCEEDED"}},
-      {"scsi/smartctl-6.6-H-failure-prediction.txt", Verdict::Failed, {"SCSIHealthStatus"},
+      {"scsi/smartctl-6.6-H-failure-prediction.txt", logs::kHealthFailed, {"SCSIHealthStatus"},
        {"FAILURE PREDICTION THRESHOLD EXCEEDED"}},
-      {"scsi/smartctl-6.6-H-ok.txt", Verdict::Passed, {}, {}},
-      {"scsi/smartctl-6.6-HUH721212AL5204-ok.txt", Verdict::Passed, {}, {}},
-      {"scsi/smartctl-7.0-HUSMM1616ASS204-error-counter-log.txt", Verdict::Passed, {}, {}},
-      {"scsi/handmade-7.3-SAS-x-defects-uncorrected-selftest.txt", Verdict::Failing,
+      {"scsi/smartctl-6.6-H-ok.txt", logs::kHealthPassed, {}, {}},
+      {"scsi/smartctl-6.6-HUH721212AL5204-ok.txt", logs::kHealthPassed, {}, {}},
+      {"scsi/smartctl-7.0-HUSMM1616ASS204-error-counter-log.txt", logs::kHealthPassed, {}, {}},
+      {"scsi/handmade-7.3-SAS-x-defects-uncorrected-selftest.txt", logs::kHealthFailing,
        {"SCSIGrownDefects", "SCSIUncorrectedReadErrors"},
        {"Too many grown defects", "Too many uncorrected read errors"}},
-      {"scsi/handmade-7.3-usb-as-scsi-no-smart.txt", Verdict::Unknown, {"SCSINoHealthStatus"},
-       {"smartctl gave no SCSI health status"}},
+      {"scsi/handmade-7.3-usb-as-scsi-no-smart.txt", logs::kHealthUnknown, {}, {}},
   };
   for (const Case& c : cases) {
     const kinds::Findings f = judge(c.file);
-    EXPECT_EQ(f.verdict, c.verdict) << c.file;
+    EXPECT_EQ(f.health, c.health) << c.file;
     EXPECT_EQ(keys(f.reasons), c.reasons) << c.file;
     EXPECT_EQ(f.reasonTexts(), c.texts) << c.file;
   }
-  EXPECT_EQ(judge("scsi/smartctl-5.41-ST3300657SS-failure-prediction.txt").remember,
-            (std::vector<kinds::CountToRemember>{{"_LastGrownDefectCount", 2066},
-                                                 {"_LastUncorrectedReadCount", 2},
-                                                 {"_LastUncorrectedWriteCount", 1},
-                                                 {"_LastUncorrectedVerifyCount", 0}}));
+  EXPECT_EQ(keys(judge("scsi/handmade-7.3-usb-as-scsi-no-smart.txt").notes),
+            (std::vector<std::string>{"SCSISelfTestsNotSupported", "SCSINoHealthStatus"}));
+  Counts stored;
+  judge("scsi/smartctl-5.41-ST3300657SS-failure-prediction.txt", {}, {}, &stored);
+  EXPECT_EQ(stored, (Counts{{"_LastGrownDefectCount", 2066},
+                            {"_LastUncorrectedReadCount", 2},
+                            {"_LastUncorrectedWriteCount", 1},
+                            {"_LastUncorrectedVerifyCount", 0}}));
 }
 
 TEST(ScsiRules, RecordsReadFromRealAnswers) {
@@ -114,30 +136,31 @@ TEST(ScsiRules, DefectsAndUncorrectedErrorsFollowThePreferences) {
   const char* file = "scsi/handmade-7.3-SAS-x-defects-uncorrected-selftest.txt";
   struct Case {
     const char* name;
-    kinds::KindSettings settings;
-    kinds::RememberedCounts remembered;
-    Verdict verdict;
+    Prefs settings;
+    Counts remembered;
+    int32_t health;
     std::vector<std::string> reasons;
   };
   const Case cases[] = {
-      {"defaults", {}, {}, Verdict::Failing, {"SCSIGrownDefects", "SCSIUncorrectedReadErrors"}},
+      {"defaults", {}, {}, logs::kHealthFailing, {"SCSIGrownDefects", "SCSIUncorrectedReadErrors"}},
       {"nothing grew",
        {.rememberBadSectors = true},
        {{"_LastGrownDefectCount", 195}, {"_LastUncorrectedReadCount", 3}},
-       Verdict::Passed,
+       logs::kHealthPassed,
        {}},
       {"defects grew", {.rememberBadSectors = true}, {{"_LastGrownDefectCount", 190}, {"_LastUncorrectedReadCount", 3}},
-       Verdict::Failing, {"SCSIGrownDefects"}},
+       logs::kHealthFailing, {"SCSIGrownDefects"}},
       {"custom limit between the counts", {.customBadSectorCount = true, .customBadSectorCountValue = 3}, {},
-       Verdict::Failing, {"SCSIGrownDefects"}},
+       logs::kHealthFailing, {"SCSIGrownDefects"}},
       {"custom limit above both", {.customBadSectorCount = true, .customBadSectorCountValue = 195}, {},
-       Verdict::Passed, {}},
+       logs::kHealthPassed, {}},
   };
   for (const Case& c : cases) {
-    const kinds::Findings f = judge(file, c.settings, c.remembered);
-    EXPECT_EQ(f.verdict, c.verdict) << c.name;
+    Counts stored;
+    const kinds::Findings f = judge(file, c.settings, c.remembered, &stored);
+    EXPECT_EQ(f.health, c.health) << c.name;
     EXPECT_EQ(keys(f.reasons), c.reasons) << c.name;
-    EXPECT_EQ(f.remember.size(), 4u) << c.name;
+    EXPECT_EQ(stored.size(), 4u) << c.name;
   }
 }
 

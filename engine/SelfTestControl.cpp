@@ -27,17 +27,20 @@ uint64_t KRSMARTDrive::runSelfTest(uint64_t code) {
   if (lines->empty()) return 2;
 
   const std::string device = location.value_or("");
+  // NVMe and SCSI drives answer in words of their own.
+  const bool other = isOtherKind();
   bool begun = false;
   for (const std::string& line : *lines) {
     // "Testing has begun" is looked for first: it wins over a "failed"
     // elsewhere in the same line.
-    if (contains(line, "Testing has begun")) {
+    if (contains(line, "Testing has begun") ||
+        (other && (contains(line, "Self-test has begun") || contains(line, "Self Test has begun")))) {
       begun = true;
       break;
     }
     if (contains(line, "failed")) return 2;
     if (contains(line, "without aborting current test")) return 3;
-    if (contains(line, "Self-testing aborted")) {
+    if (contains(line, "Self-testing aborted") || (other && contains(line, "Self-test aborted!"))) {
       platform::prefs().removeObject(device + "_TestEndTime");
       testInProgress = false;
       return 1;

@@ -49,10 +49,14 @@ bool scsiLacksSmart(std::string_view l) {
 
 }  // namespace
 
+std::optional<std::string> standbyMessage(const std::vector<std::string>& lines) {
+  if (std::string s = firstLineWith(lines, "Device is in "); !s.empty() && contains(s, " mode")) return s;
+  return std::nullopt;
+}
+
 KindAnswer detectDriveKind(const std::vector<std::string>& lines) {
   // Asleep first: such an answer holds nothing else.
-  if (std::string s = firstLineWith(lines, "Device is in "); !s.empty() && contains(s, " mode"))
-    return {DriveKind::Standby, s};
+  if (std::optional<std::string> s = standbyMessage(lines)) return {DriveKind::Standby, *s};
   for (std::string_view marker : {"Unable to detect device type", "Unknown USB bridge"})
     if (std::string s = firstLineWith(lines, marker); !s.empty()) return {DriveKind::NeedsDeviceType, s};
   if (std::string s = firstLineWith(lines, "Please specify device type"); !s.empty())

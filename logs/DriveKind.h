@@ -2,6 +2,7 @@
 // answered, so that the drive record picks the right parsers and rules.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,10 @@ struct KindAnswer {
 };
 
 KindAnswer detectDriveKind(const std::vector<std::string>& lines);
+
+// smartctl's own line when "-n standby" found the device asleep ("Device is
+// in STANDBY mode, exit(2)"); such an answer holds nothing else.
+std::optional<std::string> standbyMessage(const std::vector<std::string>& lines);
 
 // The kind after the "-d sat" retry of a NeedsDeviceType answer: ATA when
 // smartctl could read the drive through the bridge, NoSmart otherwise.

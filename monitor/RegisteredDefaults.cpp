@@ -30,6 +30,8 @@ platform::PlistValue::Dict registeredDefaults() {
       {kPollDrives, "YES"},
       {kPollingInterval, 3600},
       {kFailedTestIsNew, "NO"},
+      {kNVMeWearLimit, 100},
+      {kWakeSleepingDrives, "NO"},
       {kGrowlDrivePassed, "YES"},
       {kGrowlDriveFailing, "YES"},
       {kGrowlDriveFailed, "YES"},

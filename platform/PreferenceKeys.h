@@ -19,6 +19,10 @@ inline constexpr const char* kCustomBadSectorCountValue = "CustomBadSectorCountV
 inline constexpr const char* kCustomErrorCountValue = "CustomErrorCountValue";
 inline constexpr const char* kFailedTestIsNew = "FailedTestIsNew";
 inline constexpr const char* kTestsInProgress = "TestsInProgress";
+// NVMe drives: percentage used at which a drive is failing (0 or less: never).
+inline constexpr const char* kNVMeWearLimit = "NVMeWearLimit";
+// Checks wake a disk that sleeps (smartctl without "-n standby").
+inline constexpr const char* kWakeSleepingDrives = "WakeSleepingDrives";
 
 // The tray monitor.
 inline constexpr const char* kAutoExpandDrives = "AutoExpandDrives";

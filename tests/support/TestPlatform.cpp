@@ -53,10 +53,15 @@ FakeSmartctl::FakeSmartctl(const fs::path& root) : bundle_(root / "Fake.app") {
   fs::create_directories(bundle_ / "Contents/MacOS");
   fs::create_directories(bundle_ / "answers");
   fs::path script = bundle_ / "Contents/MacOS/smartctl";
+  // A disk is awake unless an answer is prepared with "-n standby": it then
+  // answers as if the option were not there, and calls.log leaves it out.
   std::ofstream(script) << "#!/bin/sh\n"
                            "dir=\"$(dirname \"$0\")/../../answers\"\n"
-                           "printf '%s\\n' \"$*\" >> \"$dir/../calls.log\"\n"
+                           "printf '%s\\n' \"$*\" >> \"$dir/../commands.log\"\n"
+                           "awake=$(printf '%s' \"$*\" | sed 's/^-n standby //; s/ -n standby / /')\n"
+                           "printf '%s\\n' \"$awake\" >> \"$dir/../calls.log\"\n"
                            "key=$(printf '%s' \"$*\" | tr ' /' '__')\n"
+                           "[ -f \"$dir/$key\" ] || key=$(printf '%s' \"$awake\" | tr ' /' '__')\n"
                            "[ -n \"$key\" ] || key=_noargs\n"
                            "if [ -f \"$dir/$key\" ]; then cat \"$dir/$key\"; "
                            "exit $(cat \"$dir/$key.status\" 2>/dev/null || echo 0); fi\n"
@@ -77,6 +82,13 @@ void FakeSmartctl::defaultAnswer(const std::string& text) {
 std::vector<std::string> FakeSmartctl::calls() const {
   std::vector<std::string> out;
   std::ifstream in(bundle_ / "calls.log");
+  for (std::string line; std::getline(in, line);) out.push_back(line);
+  return out;
+}
+
+std::vector<std::string> FakeSmartctl::commands() const {
+  std::vector<std::string> out;
+  std::ifstream in(bundle_ / "commands.log");
   for (std::string line; std::getline(in, line);) out.push_back(line);
   return out;
 }

@@ -39,7 +39,9 @@ class PlatformTest : public ::testing::Test {
 // A bundle ".../Fake.app" whose Contents/MacOS/smartctl is a shell script:
 // it appends its arguments (one call per line, joined by blanks) to
 // calls.log and prints the answer prepared for exactly those arguments,
-// else the default answer, and exits with the prepared status.
+// else the default answer, and exits with the prepared status. Its disks
+// are awake: "-n standby" is left out of calls.log and of the answer it
+// picks, unless an answer is prepared with it (commands() keeps it).
 class FakeSmartctl {
  public:
   explicit FakeSmartctl(const std::filesystem::path& root);
@@ -48,6 +50,7 @@ class FakeSmartctl {
   std::string bundlePath() const { return bundle_.string(); }
   std::string programPath() const { return (bundle_ / "Contents/MacOS/smartctl").string(); }
   std::vector<std::string> calls() const;
+  std::vector<std::string> commands() const;
 
  private:
   std::filesystem::path bundle_;

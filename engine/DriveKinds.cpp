@@ -21,8 +21,10 @@ namespace {
 // A raw-data file bigger than this is no smartctl answer.
 constexpr std::streamsize kLargestCapture = 4 << 20;
 
-// The message a disk without SMART leaves in smartError: smartctl's own.
-std::string noSmartMessage(const std::string& said) { return said.empty() ? "SMART not supported" : said; }
+// The message a disk without SMART leaves in smartError, with smartctl's own words.
+std::string noSmartMessage(const std::string& said) {
+  return said.empty() ? "SMART not supported" : "SMART not supported: " + said;
+}
 
 }  // namespace
 

@@ -85,7 +85,7 @@ void KRTarvelMenuItemController::updateDrives() {
         partitions.addItemWithTitle(drive.partitionNameAtIndex(p), MenuAction::None, "").setEnabled(false);
       trMenu.setSubmenu(std::move(partitions), item);
     }
-    updateImageAndMenuWithHealth(drive.driveHealth(), title);
+    showDriveHealth(drive, title);
 
     switch (drive.driveHealth()) {
       case logs::kHealthPassed:

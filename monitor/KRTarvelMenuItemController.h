@@ -4,7 +4,7 @@
 //
 // The operations are spread over files by subject:
 //   monitor/KRTarvelMenuItemController.cpp  start-up, shut-down, preferences, quit
-//   monitor/StatusMenu.cpp                  resetMenu, updateImageAndMenuWithHealth
+//   monitor/StatusMenu.cpp                  resetMenu, updateImageAndMenuWithHealth, showDriveHealth
 //   monitor/Check.cpp                       updateDrives and the drive list file
 //   monitor/Polling.cpp                     scanForDrives, checkTimer, toggleTimer, launchTarvel
 //   monitor/EmailReport.cpp                 sendEmailWithSubjectAndMessage
@@ -37,6 +37,10 @@ class KRTarvelMenuItemController {
   void scanForDrives();
   void updateDrives();
   void updateImageAndMenuWithHealth(int32_t health, const std::string& driveNameWithPartitions);
+  // A drive's status line: as updateImageAndMenuWithHealth, but an NVMe or
+  // SCSI drive, or a sleeping one, without a health answer is "Unknown"
+  // (never passed, no notification), and a sleeping disk says so.
+  void showDriveHealth(const KRSMARTDrive& drive, const std::string& driveNameWithPartitions);
   void checkTimer();
   void launchTarvel();
   void quit();

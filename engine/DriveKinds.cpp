@@ -60,6 +60,7 @@ bool KRSMARTDrive::takeKind(logs::OutputLines& lines) {
     case DriveKind::NoSmart:
       kind = DriveKind::NoSmart;
       smartSupport = false;
+      findings.health = logs::kHealthUnknown;
       smartError = noSmartMessage(answer.message);
       debug(format("No SMART: %@", *smartError));
       return false;
@@ -68,6 +69,8 @@ bool KRSMARTDrive::takeKind(logs::OutputLines& lines) {
       return true;
     default:
       kind = answer.kind;
+      // Only the NVMe and SCSI rules' verdict makes such a drive passed.
+      if (isOtherKind()) findings.health = logs::kHealthUnknown;
       return true;
   }
 }

@@ -70,8 +70,9 @@ void KRTarvelMenuItemController::updateDrives() {
     const KRSMARTDrive& drive = (*drives)[i];
     // A drive without SMART support (kept by "ShowUnsupportedDrives") has no
     // health to show. It is passed over rather than ending the pass, so the
-    // drives listed after it are still shown and reported.
-    if (!drive.smartSupported()) continue;
+    // drives listed after it are still shown and reported. A disk smartctl
+    // found no SMART on (eMMC, virtio) is listed as such.
+    if (!drive.smartSupported() && drive.driveKind() != kinds::DriveKind::NoSmart) continue;
 
     const std::string title = driveTitle(drive);
     if (drive.drivePartitionCount() == 1) {
@@ -86,6 +87,7 @@ void KRTarvelMenuItemController::updateDrives() {
       trMenu.setSubmenu(std::move(partitions), item);
     }
     showDriveHealth(drive, title);
+    if (!drive.smartSupported()) continue;
 
     switch (drive.driveHealth()) {
       case logs::kHealthPassed:

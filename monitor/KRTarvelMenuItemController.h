@@ -39,7 +39,8 @@ class KRTarvelMenuItemController {
   void updateImageAndMenuWithHealth(int32_t health, const std::string& driveNameWithPartitions);
   // A drive's status line: as updateImageAndMenuWithHealth, but an NVMe or
   // SCSI drive, or a sleeping one, without a health answer is "Unknown"
-  // (never passed, no notification), and a sleeping disk says so.
+  // (never passed, no notification), a disk without SMART says so, and so
+  // does a sleeping disk.
   void showDriveHealth(const KRSMARTDrive& drive, const std::string& driveNameWithPartitions);
   void checkTimer();
   void launchTarvel();

@@ -108,9 +108,11 @@ void KRTarvelMenuItemController::updateImageAndMenuWithHealth(int32_t health,
 void KRTarvelMenuItemController::showDriveHealth(const KRSMARTDrive& drive, const std::string& title) {
   const bool otherKind = drive.driveKind() == kinds::DriveKind::Nvme || drive.driveKind() == kinds::DriveKind::Scsi;
   const bool asleep = drive.driveAsleep();
-  if (drive.driveHealth() == logs::kHealthUnknown && (otherKind || asleep)) {
-    const std::string text = asleep ? mainText("OverallStatusAsleep", "Overall Status: Unknown (asleep)")
-                                    : mainText("OverallStatusUnknown", "Overall Status: Unknown");
+  const bool noSmart = drive.driveKind() == kinds::DriveKind::NoSmart;
+  if (noSmart || (drive.driveHealth() == logs::kHealthUnknown && (otherKind || asleep))) {
+    const std::string text = noSmart  ? mainText("OverallStatusNoSmart", "SMART not supported")
+                             : asleep ? mainText("OverallStatusAsleep", "Overall Status: Unknown (asleep)")
+                                      : mainText("OverallStatusUnknown", "Overall Status: Unknown");
     MenuItem& status = trMenu.insertItemWithTitle(text, MenuAction::None, "", 1);
     status.setIndentationLevel(kStatusLineIndentation);
     status.setEnabled(false);

@@ -364,7 +364,9 @@ TEST_F(TarvelCommand, EveryKindOfDriveIsJudgedFromSmartctlsAnswers) {
     ASSERT_TRUE(validJson(json.out)) << json.out;
     EXPECT_TRUE(has(json.out, std::string("\"kind\": ") + c.kind)) << c.device << json.out;
     // Without a health answer the health is unknown (0), never passed.
-    if (c.status == 3) EXPECT_TRUE(has(json.out, "\"health\": 0,")) << c.device << json.out;
+    if (c.status == 3) {
+      EXPECT_TRUE(has(json.out, "\"health\": 0,")) << c.device << json.out;
+    }
   }
 
   Result info = tarvel(m, {"--info", "/dev/nvme1n1", "/dev/sdc", "/dev/sdd"}, false);

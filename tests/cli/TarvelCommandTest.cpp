@@ -5,6 +5,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "app/SmartctlGate.h"
 #include "tests/support/TestPlatform.h"
 
 namespace fs = std::filesystem;
@@ -349,6 +350,8 @@ std::string kindMachineDevices() {
 
 TEST_F(TarvelCommand, EveryKindOfDriveIsJudgedFromSmartctlsAnswers) {
   fs::path m = machine("kinds", kindMachineDevices(), kLinuxHeader, kindMachineDrives());
+  const fs::path calls = m / "Contents/MacOS/captures/calls.log";
+  std::ofstream(calls).close();
   for (const KindCase& c : kKindCases) {
     const std::string device = std::string("/dev/") + c.device;
     Result r = tarvel(m, {device}, false);
@@ -385,6 +388,21 @@ TEST_F(TarvelCommand, EveryKindOfDriveIsJudgedFromSmartctlsAnswers) {
   EXPECT_EQ(scan.status, 2) << scan.err;
   EXPECT_FALSE(has(scan.out, "mmcblk0") || has(scan.out, "vda") || has(scan.out, "sde")) << scan.out;
   EXPECT_TRUE(has(scan.out, "sdd with partitions : PASSED\n")) << scan.out;
+
+  // Every line the checks sent (the "-d sat" retries, "-n standby") is one the smartctl gate lets through.
+  const gate::Inspector disk = [](const std::string& path) {
+    return gate::DeviceNode{"", path, path.starts_with("/dev/nvme")};
+  };
+  std::istringstream lines(readFile(calls));
+  size_t count = 0;
+  for (std::string line; std::getline(lines, line); ++count) {
+    std::vector<std::string> args;
+    std::istringstream words(line);
+    for (std::string w; words >> w;) args.push_back(w);
+    gate::Decision d = gate::decide(args, {true, "disk"}, disk);
+    EXPECT_TRUE(d.allowed) << line << ": " << d.reason;
+  }
+  EXPECT_GT(count, 50u);
 }
 
 TEST_F(TarvelCommand, MachineWhoseOnlyDiskHasNoSmartExitsUnknown) {

@@ -434,7 +434,7 @@ TEST_F(TarvelCommand, NvmeAndScsiRawDataReplaysWithoutSmartctl) {
 TEST_F(TarvelCommand, SleepingDiskIsNotWokenByACheck) {
   fs::path m = machine("asleep", "sdb\nnvme0n1\n", kLinuxHeader,
                        "/dev/sdb tests/data/smartctl/scsi/smartctl-6.6-HUH721212AL5204-ok.txt\n"
-                       "/dev/nvme0n1 tests/data/smartctl/nvme/smartctl-7.3-960PRO-error-entries.txt\n");
+                       "/dev/nvme0n1 tests/data/smartctl/nvme/smartctl-7.4-980PRO-read-selftest-failed.txt\n");
   const fs::path captures = m / "Contents/MacOS/captures";
   std::ofstream(captures / "sdb.standby").close();
   std::ofstream(captures / "calls.log").close();
@@ -444,6 +444,14 @@ TEST_F(TarvelCommand, SleepingDiskIsNotWokenByACheck) {
                             "the last one read\n");
   EXPECT_TRUE(has(readFile(captures / "calls.log"), "-n standby -i /dev/sdb\n")) << readFile(captures / "calls.log");
   EXPECT_TRUE(has(tarvel(m, {"--json", "/dev/sdb"}, false).out, "\"asleep\": true"));
+
+  // Told to, a check wakes it and reads it; so does a lower wear limit find the NVMe drive worn.
+  ASSERT_EQ(tarvel(m, {"defaults", "write", "org.tarvel.TarvelMenuItem", "WakeSleepingDrives", "-bool", "YES"}, false).status, 0);
+  ASSERT_EQ(tarvel(m, {"defaults", "write", "org.tarvel.TarvelMenuItem", "NVMeWearLimit", "-int", "1"}, false).status, 0);
+  EXPECT_EQ(summary(tarvel(m, {"/dev/sdb", "/dev/nvme0n1"}, false).out),
+            "sdb with partitions : PASSED\nnvme0n1 with partitions : FAILING\n"
+            "    Percentage used (2%) has reached the wear limit (1%)\n"
+            "    The self-test log could not be read: Read Self-test Log failed: Invalid Field in Command (0x002)\n");
 
   // A self-test the user asks for wakes the disk; on NVMe it starts and aborts as on ATA.
   Result start = tarvel(m, {"--short-test", "/dev/nvme0n1"}, false);

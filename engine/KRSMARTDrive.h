@@ -59,10 +59,6 @@ class KRSMARTDrive {
   void setDriveAsFile(bool on) { driveFromFile = on; }
   void setBundlePath(const std::string& path) { bundlePath = path; }
   void setLocation(const std::string& path) { location = path; }
-  // A drive the user named for a command (a self-test, raw data) is woken
-  // if it sleeps; checks otherwise let a sleeping disk sleep, unless the
-  // preference "WakeSleepingDrives" is on.
-  void setWakeIfAsleep(bool on) { wakeIfAsleep = on; }
   void addPartitionName(const std::string& name);
   bool sameLocation(const std::string& path) const { return location && *location == path; }
 
@@ -274,7 +270,6 @@ class KRSMARTDrive {
   kinds::DriveKind kind = kinds::DriveKind::Unknown;
   std::optional<std::string> deviceType;
   bool asleep = false;
-  bool wakeIfAsleep = false;
   bool checking = false;  // updateInfo runs
   std::optional<nvme::Report> nvmeRecords;
   std::optional<scsi::Report> scsiRecords;

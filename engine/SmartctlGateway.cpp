@@ -71,7 +71,7 @@ std::vector<std::string> KRSMARTDrive::commandLine() const {
   // A check (updateInfo) only reads: it need not spin up a sleeping disk.
   // A replay asks no power mode; what the user asks for wakes the disk.
   const bool reads = argumentCode >= kArgHealth && argumentCode <= kArgSelectiveLog;
-  if (checking && reads && !driveFromFile && !wakeIfAsleep &&
+  if (checking && reads && !driveFromFile &&
       !platform::prefs().boolForKey(platform::keys::kWakeSleepingDrives))
     front.insert(front.end(), {"-n", "standby"});
   args.insert(args.begin(), front.begin(), front.end());

@@ -57,7 +57,6 @@ FakeSmartctl::FakeSmartctl(const fs::path& root) : bundle_(root / "Fake.app") {
   // answers as if the option were not there, and calls.log leaves it out.
   std::ofstream(script) << "#!/bin/sh\n"
                            "dir=\"$(dirname \"$0\")/../../answers\"\n"
-                           "printf '%s\\n' \"$*\" >> \"$dir/../commands.log\"\n"
                            "awake=$(printf '%s' \"$*\" | sed 's/^-n standby //; s/ -n standby / /')\n"
                            "printf '%s\\n' \"$awake\" >> \"$dir/../calls.log\"\n"
                            "key=$(printf '%s' \"$*\" | tr ' /' '__')\n"
@@ -82,13 +81,6 @@ void FakeSmartctl::defaultAnswer(const std::string& text) {
 std::vector<std::string> FakeSmartctl::calls() const {
   std::vector<std::string> out;
   std::ifstream in(bundle_ / "calls.log");
-  for (std::string line; std::getline(in, line);) out.push_back(line);
-  return out;
-}
-
-std::vector<std::string> FakeSmartctl::commands() const {
-  std::vector<std::string> out;
-  std::ifstream in(bundle_ / "commands.log");
   for (std::string line; std::getline(in, line);) out.push_back(line);
   return out;
 }

@@ -41,7 +41,7 @@ class PlatformTest : public ::testing::Test {
 // calls.log and prints the answer prepared for exactly those arguments,
 // else the default answer, and exits with the prepared status. Its disks
 // are awake: "-n standby" is left out of calls.log and of the answer it
-// picks, unless an answer is prepared with it (commands() keeps it).
+// picks, unless an answer is prepared with it.
 class FakeSmartctl {
  public:
   explicit FakeSmartctl(const std::filesystem::path& root);
@@ -50,7 +50,6 @@ class FakeSmartctl {
   std::string bundlePath() const { return bundle_.string(); }
   std::string programPath() const { return (bundle_ / "Contents/MacOS/smartctl").string(); }
   std::vector<std::string> calls() const;
-  std::vector<std::string> commands() const;
 
  private:
   std::filesystem::path bundle_;

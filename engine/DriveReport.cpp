@@ -25,6 +25,7 @@ std::string KRSMARTDrive::description() {
   r += "Last SMART Error: " + orNotSet(smartError);
   if (!smartSupport) return r;
   r += "\n";
+  if (isOtherKind()) return r + kindDescription();
 
   const std::pair<const char*, const std::optional<std::string>*> texts[] = {
       {"Model Family: ", &identity.modelFamily},   {"Model: ", &identity.model},

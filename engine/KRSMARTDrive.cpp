@@ -72,6 +72,7 @@ logs::Settings KRSMARTDrive::settings() const {
   s.customErrorCountValue = prefs.integerForKey(key::kCustomErrorCountValue);
   s.failedTestIsNew = prefs.boolForKey(key::kFailedTestIsNew);
   s.displayTempInFahrenheit = prefs.boolForKey(key::kDisplayTempInFahrenheit);
+  if (prefs.objectForKey(key::kNVMeWearLimit)) s.nvmeWearLimit = prefs.integerForKey(key::kNVMeWearLimit);
   s.outputDebugMessages = outputDebugMessages;
   s.log = platform::log;
   s.localize = platform::localized;
@@ -102,15 +103,25 @@ std::optional<logs::OutputLines> KRSMARTDrive::runStep(uint64_t code, const char
   argumentCode = code;
   std::optional<logs::OutputLines> lines = runSMARTbinary(false);
   if (!lines) debug(failure);
+  // "-n standby" found the disk asleep: nothing to parse, and the update
+  // keeps what the last one found.
+  if (lines && kinds::standbyMessage(*lines)) {
+    debug(format("Drive is asleep: %@", location.value_or("")));
+    asleep = true;
+    return std::nullopt;
+  }
   return lines;
 }
 
 void KRSMARTDrive::updateInfo() {
   debug(format("Updating drive: %@", location.value_or("")));
+  const logs::Findings lastCheck = findings;
   findings.startCheck();
   exceptionOccurred_ = false;
   runWentUnanswered = false;
   timedOutAfter.reset();
+  asleep = false;
+  checking = true;
 
   struct Step {
     void (KRSMARTDrive::*run)();
@@ -118,6 +129,7 @@ void KRSMARTDrive::updateInfo() {
   };
   const Step steps[] = {
       {&KRSMARTDrive::parseInfo, "Exception occured in parseInfo- %@: %@"},
+      {&KRSMARTDrive::parseKindLogs, "Exception occured in parseKindLogs. %@: %@"},
       {&KRSMARTDrive::parseHealth, "Exception occured in parseHealth. %@: %@"},
       {&KRSMARTDrive::parseCapabilities, "Exception occured in parseCapabilities. %@: %@"},
       {&KRSMARTDrive::parseAttributes, "Exception occured in parseAttributes. %@: %@"},
@@ -129,6 +141,7 @@ void KRSMARTDrive::updateInfo() {
     // A replayed drive never rewrites a raw-data file, nor does one that
     // stopped answering.
     if (step.run == &KRSMARTDrive::saveRawData && (driveFromFile || runWentUnanswered)) continue;
+    if (!runsStep(step.run)) continue;
     try {
       (this->*step.run)();
       platform::notifications().post(kProgressNotification, "NONE");
@@ -138,6 +151,9 @@ void KRSMARTDrive::updateInfo() {
       exceptionOccurred_ = true;
     }
   }
+  checking = false;
+  // A sleeping disk keeps the state of the last check that read it.
+  if (asleep) findings = lastCheck;
 
   if (timedOutAfter) {
     // A finding made before the silence outranks it; "passed" does not.
@@ -155,8 +171,13 @@ void KRSMARTDrive::updateInfo() {
 }
 
 void KRSMARTDrive::parseInfo() {
-  std::optional<logs::OutputLines> lines = runStep(kArgIdentity, "Error parsing information.");
-  if (lines) logs::parseAtaIdentity(*lines, settings(), identity, [this] { return reenableSMART(); });
+  // A replayed NVMe or SCSI drive is judged from its file, without smartctl.
+  std::optional<logs::OutputLines> lines = capturedReplay();
+  if (lines) smartSupport = true;
+  else lines = runStep(kArgIdentity, "Error parsing information.");
+  if (!lines || !takeKind(*lines)) return;
+  if (isOtherKind()) parseKindIdentity(*lines);
+  else logs::parseAtaIdentity(*lines, settings(), identity, [this] { return reenableSMART(); });
 }
 
 bool KRSMARTDrive::reenableSMART() {

@@ -10,6 +10,9 @@
 //   engine/LogAccessors.cpp       attribute, error-log and self-test-log accessors
 //   engine/SelfTestControl.cpp    runSelfTest, stopSelfTest
 //   engine/DriveReport.cpp        description
+//   engine/DriveKinds.cpp         drives other than ATA: kind, "-d sat" retry, NVMe and SCSI logs,
+//                                 their raw data and its replay
+//   engine/KindReport.cpp         the report of an NVMe or SCSI drive
 #pragma once
 
 #include <cstdint>
@@ -20,7 +23,11 @@
 
 #include "engine/KRTask.h"
 #include "logs/Ata.h"
+#include "logs/DriveKind.h"
 #include "logs/Findings.h"
+#include "logs/KindFindings.h"
+#include "logs/NvmeParsing.h"
+#include "logs/ScsiParsing.h"
 
 class KRSMARTDrive {
  public:
@@ -58,6 +65,10 @@ class KRSMARTDrive {
   // ---- smartctl gateway
   // The argument list code `argumentCode` selects, device last.
   std::vector<std::string> smartctlArguments() const;
+  // What runSMARTbinary runs: those arguments, after "-d sat" for a disk
+  // behind a USB bridge and, while updateInfo checks a real disk, after
+  // "-n standby".
+  std::vector<std::string> commandLine() const;
   std::optional<logs::OutputLines> runSMARTbinary(bool saveRawData);
   std::optional<std::string> getsmartctlPath() const;
   void saveRawData();
@@ -78,6 +89,8 @@ class KRSMARTDrive {
   void parseErrorLog();
   void parseSelftestLog();
   void parseSelectiveLog();
+  // NVMe and SCSI: the health verdict and logs, judged by their rules.
+  void parseKindLogs();
 
   // ---- self-test control: results 0 no answer, 1 begun or aborted,
   // 2 refused or unconfirmed, 3 another test runs.
@@ -178,6 +191,21 @@ class KRSMARTDrive {
   // Every entry, also those beyond the fifth.
   const std::vector<KRSMARTErrorLog>& driveErrorLogEntries() const;
 
+  // ---- drive kinds
+  // ATA (also behind a USB bridge), NVMe, SCSI; NoSmart for a disk that has
+  // none (smartSupported is then false); Unknown until smartctl named one.
+  kinds::DriveKind driveKind() const { return kind; }
+  // "sat" for a disk read through a USB bridge smartctl did not know.
+  std::optional<std::string> driveDeviceType() const { return deviceType; }
+  // The disk slept through the last update, which kept the state it had.
+  bool driveAsleep() const { return asleep; }
+  // Nothing unless the drive is of that kind.
+  const nvme::Report* driveNVMe() const { return kind == kinds::DriveKind::Nvme && nvmeRecords ? &*nvmeRecords : nullptr; }
+  const scsi::Report* driveSCSI() const { return kind == kinds::DriveKind::Scsi && scsiRecords ? &*scsiRecords : nullptr; }
+  // What the NVMe and SCSI rules note without judging it (unreadable logs,
+  // why the health is unknown), as English texts.
+  std::vector<std::string> driveKindNotes() const;
+
   // Self-test log.
   int32_t driveSelfTestLogRevision() const { return selfTests.revision; }
   uint64_t driveTestsCount() const { return selfTests.count; }
@@ -211,6 +239,20 @@ class KRSMARTDrive {
   // Key of a remembered per-drive value: serial number (else location) + suffix.
   std::string rememberedKey(const std::string& suffix) const;
   bool reenableSMART();
+  // Whether the update runs this step for the drive's kind and state.
+  bool runsStep(void (KRSMARTDrive::*step)()) const;
+  // Takes the kind smartctl's identity answer names, retrying once with
+  // "-d sat" where smartctl asks for a device type (`lines` then become the
+  // retry's). False when there is nothing to parse: no SMART.
+  bool takeKind(logs::OutputLines& lines);
+  void parseKindIdentity(const logs::OutputLines& lines);
+  bool isOtherKind() const { return kind == kinds::DriveKind::Nvme || kind == kinds::DriveKind::Scsi; }
+  // A replayed NVMe or SCSI raw-data file: the answers it holds; nothing for
+  // an ATA trace, which smartctl replays.
+  std::optional<logs::OutputLines> capturedReplay() const;
+  void saveCapturedAnswers();
+  // The report of an NVMe or SCSI drive after the lines every report has.
+  std::string kindDescription() const;
 
   bool smartSupport = false;
   std::optional<std::string> smartError;
@@ -238,4 +280,14 @@ class KRSMARTDrive {
   // A run of the current update timed out or was cancelled.
   bool runWentUnanswered = false;
   std::optional<double> timedOutAfter;
+
+  kinds::DriveKind kind = kinds::DriveKind::Unknown;
+  std::optional<std::string> deviceType;
+  bool asleep = false;
+  bool checking = false;  // updateInfo runs
+  std::optional<nvme::Report> nvmeRecords;
+  std::optional<scsi::Report> scsiRecords;
+  std::vector<kinds::Reason> kindNotes;
+  // This update's answers of an NVMe or SCSI drive: its raw data.
+  std::vector<std::string> capturedAnswers;
 };

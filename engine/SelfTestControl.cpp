@@ -29,15 +29,17 @@ uint64_t KRSMARTDrive::runSelfTest(uint64_t code) {
   const std::string device = location.value_or("");
   bool begun = false;
   for (const std::string& line : *lines) {
-    // "Testing has begun" is looked for first: it wins over a "failed"
-    // elsewhere in the same line.
-    if (contains(line, "Testing has begun")) {
+    // "Testing has begun" (ATA), "Self-test has begun" (NVMe): looked for
+    // first, it wins over a "failed" elsewhere in the same line. The command
+    // line may start a test before any check told the drive's kind.
+    if (contains(line, "Testing has begun") || contains(line, "Self-test has begun") ||
+        contains(line, "Self Test has begun")) {
       begun = true;
       break;
     }
     if (contains(line, "failed")) return 2;
     if (contains(line, "without aborting current test")) return 3;
-    if (contains(line, "Self-testing aborted")) {
+    if (contains(line, "Self-testing aborted") || contains(line, "Self-test aborted!")) {
       platform::prefs().removeObject(device + "_TestEndTime");
       testInProgress = false;
       return 1;

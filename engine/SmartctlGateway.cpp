@@ -9,6 +9,7 @@
 #include "platform/Exception.h"
 #include "platform/Format.h"
 #include "platform/Platform.h"
+#include "platform/PreferenceKeys.h"
 #include "platform/Text.h"
 
 namespace fs = std::filesystem;
@@ -60,6 +61,22 @@ std::vector<std::string> KRSMARTDrive::smartctlArguments() const {
   }
 }
 
+std::vector<std::string> KRSMARTDrive::commandLine() const {
+  std::vector<std::string> args = smartctlArguments();
+  // Free options go as given; "-V" names no device.
+  if (argumentCode == kArgOptions || args.size() < 2) return args;
+  std::vector<std::string> front;
+  if (deviceType) front = {"-d", *deviceType};
+  // A check (updateInfo) only reads: it need not spin up a sleeping disk.
+  // A replay asks no power mode; what the user asks for wakes the disk.
+  const bool reads = argumentCode >= kArgHealth && argumentCode <= kArgSelectiveLog;
+  if (checking && reads && !driveFromFile &&
+      !platform::prefs().boolForKey(platform::keys::kWakeSleepingDrives))
+    front.insert(front.end(), {"-n", "standby"});
+  args.insert(args.begin(), front.begin(), front.end());
+  return args;
+}
+
 std::optional<std::string> KRSMARTDrive::getsmartctlPath() const {
   if (enableCommandLineOption) return (fs::path(platform::bundle().executableFolder) / "smartctl").string();
   if (bundlePath) return (fs::path(*bundlePath) / "Contents" / "MacOS" / "smartctl").string();
@@ -75,7 +92,7 @@ std::string KRSMARTDrive::rawDataPath() const {
 }
 
 std::optional<logs::OutputLines> KRSMARTDrive::runSMARTbinary(bool saveRawData) {
-  const std::vector<std::string> arguments = smartctlArguments();
+  const std::vector<std::string> arguments = commandLine();
   std::optional<std::string> path = getsmartctlPath();
   debug("Running smartctl binary.");
   if (!path) {
@@ -119,6 +136,11 @@ std::optional<logs::OutputLines> KRSMARTDrive::runSMARTbinary(bool saveRawData) 
     return std::nullopt;
   }
   smartSupport = true;
+  // The health and logs of an NVMe or SCSI drive: a log smartctl could not
+  // read ("Read Self-test Log failed: ...") or did not print is for their
+  // rules to note; only a disk that could not be opened ends the run.
+  const bool kindLog = isOtherKind() && argumentCode != kArgIdentity && argumentCode <= kArgSelectiveLog;
+  if (kindLog && (lines->size() < 3 || !contains((*lines)[2], "open device"))) return lines;
   if (lines->size() < 3) {
     debug("smartctl returned error message: unknown error");
     platform::log(format("%@", joinLines(*lines)));
@@ -174,6 +196,9 @@ bool KRSMARTDrive::noteUnanswered(const KRTask& task) {
 }
 
 void KRSMARTDrive::saveRawData() {
+  // smartctl traces only ATA commands: an NVMe or SCSI drive's raw data is
+  // the answers of this update.
+  if (isOtherKind()) return saveCapturedAnswers();
   argumentCode = kArgRawData;
   runSMARTbinary(true);
 }

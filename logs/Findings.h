@@ -62,6 +62,7 @@ struct Settings {
   bool failedTestIsNew = false;
   bool displayTempInFahrenheit = false;
   bool outputDebugMessages = false;
+  int64_t nvmeWearLimit = 100;  // "NVMeWearLimit", percent used; 0 or less turns the NVMe wear rule off
 
   // The system log; null drops the messages.
   std::function<void(const std::string&)> log;

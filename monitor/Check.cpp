@@ -90,8 +90,9 @@ void KRTarvelMenuItemController::checkFinished() {
     // A drive without SMART support (kept by "ShowUnsupportedDrives") has no
     // health to show. It is passed over rather than ending the pass, so the
     // drives listed after it are still shown and reported. One that stopped
-    // answering is shown: the user has to learn of it.
-    if (!drive.smartSupported() && !drive.driveTimedOut()) continue;
+    // answering is shown: the user has to learn of it. So is a disk smartctl
+    // found no SMART on (eMMC, virtio).
+    if (!drive.smartSupported() && !drive.driveTimedOut() && drive.driveKind() != kinds::DriveKind::NoSmart) continue;
 
     const std::string title = driveTitle(drive);
     if (drive.drivePartitionCount() == 1) {
@@ -108,7 +109,8 @@ void KRTarvelMenuItemController::checkFinished() {
     if (drive.driveTimedOut() && drive.driveHealth() < logs::kHealthFailing)
       showUnansweredDrive(title, *drive.driveTimedOut());
     else
-      updateImageAndMenuWithHealth(drive.driveHealth(), title);
+      showDriveHealth(drive, title);
+    if (!drive.smartSupported()) continue;
 
     switch (drive.driveHealth()) {
       case logs::kHealthPassed:

@@ -4,7 +4,7 @@
 //
 // The operations are spread over files by subject:
 //   monitor/KRTarvelMenuItemController.cpp  start-up, shut-down, preferences, quit
-//   monitor/StatusMenu.cpp                  resetMenu, updateImageAndMenuWithHealth
+//   monitor/StatusMenu.cpp                  resetMenu, updateImageAndMenuWithHealth, showDriveHealth
 //   monitor/Check.cpp                       updateDrives and the drive list file
 //   monitor/Polling.cpp                     scanForDrives, checkTimer, toggleTimer, launchTarvel
 //   monitor/EmailReport.cpp                 sendEmailWithSubjectAndMessage
@@ -46,6 +46,11 @@ class KRTarvelMenuItemController {
   // The status line, icon and notification of a drive whose smartctl did
   // not answer within `seconds`: unknown, and a warning for the icon.
   void showUnansweredDrive(const std::string& driveNameWithPartitions, double seconds);
+  // A drive's status line: as updateImageAndMenuWithHealth, but an NVMe or
+  // SCSI drive, or a sleeping one, without a health answer is "Unknown"
+  // (never passed, no notification), a disk without SMART says so, and so
+  // does a sleeping disk.
+  void showDriveHealth(const KRSMARTDrive& drive, const std::string& driveNameWithPartitions);
   void checkTimer();
   void launchTarvel();
   void quit();

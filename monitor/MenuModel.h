@@ -33,6 +33,7 @@ class MenuItem {
   ~MenuItem();
 
   const std::string& title() const { return title_; }
+  void setTitle(std::string title) { title_ = std::move(title); }
   MenuAction action() const { return action_; }
   const std::string& keyEquivalent() const { return keyEquivalent_; }
   bool isSeparatorItem() const { return separator_; }

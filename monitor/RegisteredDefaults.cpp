@@ -33,6 +33,8 @@ platform::PlistValue::Dict registeredDefaults() {
       {kPollingInterval, 3600},
       {kFailedTestIsNew, "NO"},
       {kSmartctlTimeout, 120},
+      {kNVMeWearLimit, 100},
+      {kWakeSleepingDrives, "NO"},
       {kGrowlDrivePassed, "YES"},
       {kGrowlDriveFailing, "YES"},
       {kGrowlDriveFailed, "YES"},

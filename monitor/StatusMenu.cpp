@@ -132,6 +132,27 @@ void KRTarvelMenuItemController::showDriveStatus(const HealthRow& row, const std
   }
 }
 
+void KRTarvelMenuItemController::showDriveHealth(const KRSMARTDrive& drive, const std::string& title) {
+  const bool otherKind = drive.driveKind() == kinds::DriveKind::Nvme || drive.driveKind() == kinds::DriveKind::Scsi;
+  const bool asleep = drive.driveAsleep();
+  const bool noSmart = drive.driveKind() == kinds::DriveKind::NoSmart;
+  if (noSmart || (drive.driveHealth() == logs::kHealthUnknown && (otherKind || asleep))) {
+    const std::string text = noSmart  ? mainText("OverallStatusNoSmart", "SMART not supported")
+                             : asleep ? mainText("OverallStatusAsleep", "Overall Status: Unknown (asleep)")
+                                      : mainText("OverallStatusUnknown", "Overall Status: Unknown");
+    MenuItem& status = trMenu.insertItemWithTitle(text, MenuAction::None, "", 1);
+    status.setIndentationLevel(kStatusLineIndentation);
+    status.setEnabled(false);
+    return;
+  }
+  updateImageAndMenuWithHealth(drive.driveHealth(), title);
+  if (asleep) {
+    // The state is the last one read: the status line says why it is not new.
+    MenuItem& status = trMenu.itemAtIndex(1);
+    status.setTitle(status.title() + mainText("StatusAsleep", " (asleep)"));
+  }
+}
+
 void KRTarvelMenuItemController::showScanProblem(const std::string& key, const std::string& defaultText) {
   resetMenu();
   trMenu.insertItemWithTitle(platform::localized("Main", key, defaultText), MenuAction::None, "", 0);

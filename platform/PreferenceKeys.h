@@ -21,6 +21,10 @@ inline constexpr const char* kFailedTestIsNew = "FailedTestIsNew";
 inline constexpr const char* kTestsInProgress = "TestsInProgress";
 // Seconds one smartctl run may take before it is stopped.
 inline constexpr const char* kSmartctlTimeout = "SmartctlTimeout";
+// NVMe drives: percentage used at which a drive is failing (0 or less: never).
+inline constexpr const char* kNVMeWearLimit = "NVMeWearLimit";
+// Checks wake a disk that sleeps (smartctl without "-n standby").
+inline constexpr const char* kWakeSleepingDrives = "WakeSleepingDrives";
 
 // The tray monitor.
 inline constexpr const char* kAutoExpandDrives = "AutoExpandDrives";

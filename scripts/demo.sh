@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Builds Tarvel and checks the disks of a simulated machine: five
+# Builds Tarvel and checks the disks of a simulated machine: five ATA
 # drives made from resources/simulated-drives (healthy, failing and failed),
-# found through the machine's own "ls /dev" and "df", and read through the
-# real smartctl replaying each drive's trace. Prints each drive's state and
+# read through the real smartctl replaying each drive's trace, and a SAS disk
+# and two NVMe drives answered from captured smartctl answers, all found
+# through the machine's own "ls /dev" and "df". Prints each drive's state and
 # ends with tarvel's exit status.
 set -euo pipefail
 cd "$(dirname "$0")/.."

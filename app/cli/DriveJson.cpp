@@ -1,6 +1,7 @@
 #include "app/cli/DriveJson.h"
 
 #include "app/cli/DriveStatus.h"
+#include "app/cli/KindDetails.h"
 #include "app/cli/TextOutput.h"
 
 #ifndef TARVEL_VERSION
@@ -132,11 +133,15 @@ Json selfTestLog(const KRSMARTDrive& d) {
 Json driveJson(const KRSMARTDrive& d) {
   std::vector<std::string> partitions;
   for (uint64_t i = 0; i < d.drivePartitionCount(); ++i) partitions.push_back(d.partitionNameAtIndex(i));
-  return {{"title", monitor::driveTitle(d)},
+  const std::string kind = kinds::kindName(d.driveKind());
+  Json json = {{"title", monitor::driveTitle(d)},
           {"location", text(d.driveLocation())},
           {"locationID", d.driveLocationID()},
           {"fromFile", d.isDriveFromFile()},
           {"partitions", partitions},
+          {"kind", kind.empty() ? Json(nullptr) : Json(kind)},
+          {"deviceType", text(d.driveDeviceType())},
+          {"asleep", d.driveAsleep()},
           {"state", stateWord(driveState(d))},
           {"health", d.driveHealth()},
           {"smartSupported", d.smartSupported()},
@@ -152,6 +157,14 @@ Json driveJson(const KRSMARTDrive& d) {
           {"attributes", attributes(d)},
           {"errorLog", errorLog(d)},
           {"selfTestLog", selfTestLog(d)}};
+  // An NVMe or SCSI drive has its own logs in place of the ATA ones.
+  Json other = kindJson(d);
+  if (!other.empty()) {
+    for (const char* ata : {"capabilities", "attributes", "errorLog", "selfTestLog"}) json[ata] = nullptr;
+    json.update(other);
+    json["counters"] = kindCounters(d);
+  }
+  return json;
 }
 
 void writeCheckDocument(std::ostream& out, const std::vector<KRSMARTDrive>& drives,

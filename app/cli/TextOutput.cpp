@@ -1,16 +1,21 @@
 #include "app/cli/TextOutput.h"
 
 #include "app/cli/DriveStatus.h"
+#include "app/cli/KindDetails.h"
 
 namespace cli {
 
 std::vector<std::string> driveNotes(const KRSMARTDrive& drive) {
   std::vector<std::string> notes = drive.getFailureReasonsText().value_or(std::vector<std::string>{});
+  const std::vector<std::string> kindNotes = drive.driveKindNotes();
+  notes.insert(notes.end(), kindNotes.begin(), kindNotes.end());
   // For a drive that stopped answering, the reasons already say so.
   const bool answered = !drive.driveTimedOut();
-  if (answered && !drive.smartSupported())
+  if (answered && drive.driveAsleep())
+    notes.push_back("asleep: not woken for this check; the state shown is the last one read");
+  else if (answered && !drive.smartSupported())
     notes.push_back(drive.getLastSMARTErrorMessage().value_or("smartctl gave no usable answer"));
-  else if (answered && drive.driveHealth() == logs::kHealthUnknown)
+  else if (answered && drive.driveHealth() == logs::kHealthUnknown && kindNotes.empty())
     notes.push_back("smartctl gave no overall health assessment");
   if (drive.exceptionOccurred()) notes.push_back("some SMART data could not be read (see the system log)");
   return notes;
@@ -22,6 +27,7 @@ std::vector<std::string> driveDetails(const KRSMARTDrive& drive) {
     if (value && !value->empty()) lines.push_back(std::string(label) + ": " + *value);
   };
   add("Device", drive.driveLocation());
+  if (drive.driveDeviceType()) add("Device type", drive.driveDeviceType());
   add("Model family", drive.driveModelFamily());
   add("Model", drive.driveModel());
   add("Serial number", drive.driveSerialNumber());
@@ -31,7 +37,14 @@ std::vector<std::string> driveDetails(const KRSMARTDrive& drive) {
   add("SATA version", drive.driveSATAVersion());
   add("Rotation rate", drive.driveRotationRate());
   add("Last SMART error", drive.getLastSMARTErrorMessage());
-  if (!drive.smartSupported()) return lines;
+  // A disk asleep since the start has nothing more to show.
+  if (!drive.smartSupported() || (drive.driveAsleep() && drive.driveKind() == kinds::DriveKind::Unknown))
+    return lines;
+  // NVMe and SCSI drives have none of the ATA lines below.
+  if (std::vector<std::string> kind = kindDetails(drive); !kind.empty()) {
+    lines.insert(lines.end(), kind.begin(), kind.end());
+    return lines;
+  }
   add("Overall health", drive.driveOverallHealth());
   lines.push_back("Offline data collection " + drive.driveOfflineDataCollectionActivity() +
                   (drive.driveAutoOfflineDataCollectionEnable() ? " (automatic collection on)" : ""));

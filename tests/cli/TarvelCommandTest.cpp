@@ -4,6 +4,7 @@
 #include <sstream>
 
 #include "tests/support/SimulatedMachine.h"
+#include "app/SmartctlGate.h"
 #include "tests/support/TestPlatform.h"
 
 namespace fs = std::filesystem;
@@ -281,4 +282,173 @@ TEST_F(TarvelCommand, DiskThatNeverAnswersIsUnknownWithTheReason) {
   const auto hung = testing_support::pidsInFile(m / "Contents/MacOS/hung.pids");
   EXPECT_EQ(hung.size(), 4u) << "the script and its sleeping child, once per check: one run each";
   for (pid_t pid : hung) EXPECT_TRUE(testing_support::processEnded(pid)) << pid;
+}
+
+namespace {
+
+// Captured smartctl answers (tests/data/smartctl), served by the stand-in.
+struct KindCase {
+  const char* device;
+  const char* captures;  // "CAPTURE [SAT-CAPTURE]", paths under tests/data/smartctl
+  const char* kind;      // the JSON's "kind"
+  int status;
+  const char* summary;   // state line and notes
+};
+
+const KindCase kKindCases[] = {
+    {"nvme0n1", "nvme/smartctl-7.3-960PRO-error-entries.txt", "\"nvme\"", 0, "nvme0n1 with partitions : PASSED\n"},
+    {"nvme1n1", "nvme/handmade-7.4-980PRO-worn-media-errors-selftest-failed.txt", "\"nvme\"", 1,
+     "nvme1n1 with partitions : FAILING\n    Percentage used (104%) has reached the wear limit (100%)\n"
+     "    Too many media and data integrity errors\n    Newest self-test failed: Completed: failed segments\n"},
+    {"nvme2n1", "nvme/smartctl-7.2-CT4000P3PSSD8-failed-spare.txt", "\"nvme\"", 2,
+     "nvme2n1 with partitions : FAILED\n    Available spare has fallen below its threshold\n"
+     "    Media has been placed in read-only mode\n"},
+    {"nvme3n1", "nvme/smartctl-7.4-980PRO-read-selftest-failed.txt", "\"nvme\"", 0,
+     "nvme3n1 with partitions : PASSED\n    The self-test log could not be read: Read Self-test Log failed: "
+     "Invalid Field in Command (0x002)\n"},
+    {"sda", "scsi/smartctl-5.41-ST3300657SS-failure-prediction.txt", "\"scsi\"", 2,
+     "sda with partitions : FAILED\n    FAILURE PREDICTION THRESHOLD EXCEEDED\n"},
+    {"sdb", "scsi/smartctl-6.6-HUH721212AL5204-ok.txt", "\"scsi\"", 0, "sdb with partitions : PASSED\n"},
+    {"sdc", "scsi/handmade-7.3-SAS-x-defects-uncorrected-selftest.txt", "\"scsi\"", 1,
+     "sdc with partitions : FAILING\n    Too many grown defects\n    Too many uncorrected read errors\n"},
+    {"sdd", "other/smartctl-6.6-unknown-usb-bridge.txt other/smartctl-6.6-unknown-usb-bridge-d-sat.txt", "\"ata\"", 0,
+     "sdd with partitions : PASSED\n"},
+    {"sde", "scsi/handmade-7.3-usb-as-scsi-no-smart.txt", "null", 3,
+     "sde with partitions : UNKNOWN\n    SMART not supported: SMART support is:     Unavailable - device lacks SMART "
+     "capability.\n"},
+    {"mmcblk0", "other/smartctl-7.4-mmcblk0-unable-to-detect.txt", "null", 3,
+     "mmcblk0 with partitions : UNKNOWN\n    SMART not supported: /dev/mmcblk0: Unable to detect device type\n"},
+    {"vda", "other/handmade-7.4-vda-unable-to-detect.txt other/handmade-7.4-vda-d-sat-open-failed.txt", "null", 3,
+     "vda with partitions : UNKNOWN\n    SMART not supported: /dev/vda: Unable to detect device type\n"},
+};
+
+std::string kindMachineDrives() {
+  std::string drives;
+  for (const KindCase& c : kKindCases) {
+    drives += std::string("/dev/") + c.device;
+    std::istringstream captures(c.captures);
+    for (std::string file; captures >> file;) drives += " tests/data/smartctl/" + file;
+    drives += "\n";
+  }
+  return drives;
+}
+
+std::string kindMachineDevices() {
+  std::string devices;
+  for (const KindCase& c : kKindCases) devices += std::string(c.device) + "\n";
+  return devices;
+}
+
+}  // namespace
+
+TEST_F(TarvelCommand, EveryKindOfDriveIsJudgedFromSmartctlsAnswers) {
+  fs::path m = machine("kinds", kindMachineDevices(), kLinuxHeader, kindMachineDrives());
+  const fs::path calls = m / "Contents/MacOS/captures/calls.log";
+  std::ofstream(calls).close();
+  for (const KindCase& c : kKindCases) {
+    const std::string device = std::string("/dev/") + c.device;
+    Result r = tarvel(m, {device}, false);
+    EXPECT_EQ(r.status, c.status) << c.device << ": " << r.out << r.err;
+    EXPECT_EQ(summary(r.out), c.summary) << c.device;
+    // Nothing of the ATA report for a drive that is not ATA.
+    if (std::string(c.kind) != "\"ata\"") {
+      EXPECT_FALSE(has(r.out, "Offline data collection")) << c.device << r.out;
+    }
+
+    Result json = tarvel(m, {"--json", device}, false);
+    EXPECT_EQ(json.status, c.status) << c.device;
+    ASSERT_TRUE(validJson(json.out)) << json.out;
+    EXPECT_TRUE(has(json.out, std::string("\"kind\": ") + c.kind)) << c.device << json.out;
+    // Without a health answer the health is unknown (0), never passed.
+    if (c.status == 3) {
+      EXPECT_TRUE(has(json.out, "\"health\": 0,")) << c.device << json.out;
+    }
+  }
+
+  Result info = tarvel(m, {"--info", "/dev/nvme1n1", "/dev/sdc", "/dev/sdd"}, false);
+  for (const char* line : {"\n  Model: Samsung 980 PRO with Heatsink 2TB\n", "\n  Capacity: 2.00 TB\n", "\n  Kind: NVMe\n",
+                           "\n  Percentage used: 104%\n", "\n  Media and data integrity errors: 12\n",
+                           "\n  Model: HGST HUH721212AL5204\n", "\n  Kind: SCSI\n", "\n  Grown defects: 195\n",
+                           "\n  Device type: sat\n", "\n  Model: WDC WD10JMVW-11AJGS4\n"})
+    EXPECT_TRUE(has(info.out, line)) << line << info.out;
+  Result json = tarvel(m, {"--json", "/dev/nvme1n1"}, false);
+  for (const char* part : {"\"percentageUsed\": 104", "\"mediaErrors\": 12", "\"powerOnHours\": 5077",
+                           "\"capabilities\": null", "\"deviceType\": null", "\"asleep\": false"})
+    EXPECT_TRUE(has(json.out, part)) << part << json.out;
+
+  // Scanned, the disks without SMART are left out; the rest are judged.
+  Result scan = tarvel(m, {});
+  EXPECT_EQ(scan.status, 2) << scan.err;
+  EXPECT_FALSE(has(scan.out, "mmcblk0") || has(scan.out, "vda") || has(scan.out, "sde")) << scan.out;
+  EXPECT_TRUE(has(scan.out, "sdd with partitions : PASSED\n")) << scan.out;
+
+  // Every line the checks sent (the "-d sat" retries, "-n standby") is one the smartctl gate lets through.
+  const gate::Inspector disk = [](const std::string& path) {
+    return gate::DeviceNode{"", path, path.starts_with("/dev/nvme")};
+  };
+  std::istringstream lines(readFile(calls));
+  size_t count = 0;
+  for (std::string line; std::getline(lines, line); ++count) {
+    std::vector<std::string> args;
+    std::istringstream words(line);
+    for (std::string w; words >> w;) args.push_back(w);
+    gate::Decision d = gate::decide(args, {true, "disk"}, disk);
+    EXPECT_TRUE(d.allowed) << line << ": " << d.reason;
+  }
+  EXPECT_GT(count, 50u);
+}
+
+TEST_F(TarvelCommand, MachineWhoseOnlyDiskHasNoSmartExitsUnknown) {
+  fs::path m = machine("emmc", "mmcblk0\nmmcblk0p1\n", kLinuxHeader,
+                       "/dev/mmcblk0 tests/data/smartctl/other/smartctl-7.4-mmcblk0-unable-to-detect.txt\n");
+  Result r = tarvel(m, {});
+  EXPECT_EQ(r.status, 3);
+  EXPECT_EQ(r.out, "");
+  EXPECT_TRUE(has(r.err, "no drive with SMART support found; 1 drive without it left out")) << r.err;
+}
+
+TEST_F(TarvelCommand, NvmeAndScsiRawDataReplaysWithoutSmartctl) {
+  fs::path m = machine("raw", "nvme0n1\nsda\n", kLinuxHeader,
+                       "/dev/nvme0n1 tests/data/smartctl/nvme/handmade-7.4-980PRO-worn-media-errors-selftest-failed.txt\n"
+                       "/dev/sda tests/data/smartctl/scsi/smartctl-5.41-ST3300657SS-failure-prediction.txt\n");
+  ASSERT_EQ(tarvel(m, {}).status, 2);
+  // No smartctl answers any more: the saved answers alone judge each drive.
+  fs::remove_all(m / "Contents/MacOS/captures");
+  const fs::path state = home() / ".local/state/Tarvel";
+  Result r = tarvel(m, {(state / "nvme0n1.trdr").string(), (state / "sda.trdr").string()}, false);
+  EXPECT_EQ(r.status, 2) << r.err;
+  EXPECT_EQ(summary(r.out),
+            "nvme0n1.trdr with partitions : FAILING\n    Percentage used (104%) has reached the wear limit (100%)\n"
+            "    Too many media and data integrity errors\n    Newest self-test failed: Completed: failed segments\n"
+            "sda.trdr with partitions : FAILED\n    FAILURE PREDICTION THRESHOLD EXCEEDED\n");
+  EXPECT_TRUE(has(r.out, "\n  Kind: NVMe\n")) << r.out;
+}
+
+TEST_F(TarvelCommand, SleepingDiskIsNotWokenByACheck) {
+  fs::path m = machine("asleep", "sdb\nnvme0n1\n", kLinuxHeader,
+                       "/dev/sdb tests/data/smartctl/scsi/smartctl-6.6-HUH721212AL5204-ok.txt\n"
+                       "/dev/nvme0n1 tests/data/smartctl/nvme/smartctl-7.4-980PRO-read-selftest-failed.txt\n");
+  const fs::path captures = m / "Contents/MacOS/captures";
+  std::ofstream(captures / "sdb.standby").close();
+  std::ofstream(captures / "calls.log").close();
+  Result r = tarvel(m, {"/dev/sdb"}, false);
+  EXPECT_EQ(r.status, 3);
+  EXPECT_EQ(summary(r.out), "sdb with partitions : UNKNOWN\n    asleep: not woken for this check; the state shown is "
+                            "the last one read\n");
+  EXPECT_TRUE(has(readFile(captures / "calls.log"), "-n standby -i /dev/sdb\n")) << readFile(captures / "calls.log");
+  EXPECT_TRUE(has(tarvel(m, {"--json", "/dev/sdb"}, false).out, "\"asleep\": true"));
+
+  // Told to, a check wakes it and reads it; so does a lower wear limit find the NVMe drive worn.
+  ASSERT_EQ(tarvel(m, {"defaults", "write", "org.tarvel.TarvelMenuItem", "WakeSleepingDrives", "-bool", "YES"}, false).status, 0);
+  ASSERT_EQ(tarvel(m, {"defaults", "write", "org.tarvel.TarvelMenuItem", "NVMeWearLimit", "-int", "1"}, false).status, 0);
+  EXPECT_EQ(summary(tarvel(m, {"/dev/sdb", "/dev/nvme0n1"}, false).out),
+            "sdb with partitions : PASSED\nnvme0n1 with partitions : FAILING\n"
+            "    Percentage used (2%) has reached the wear limit (1%)\n"
+            "    The self-test log could not be read: Read Self-test Log failed: Invalid Field in Command (0x002)\n");
+
+  // A self-test the user asks for wakes the disk; on NVMe it starts and aborts as on ATA.
+  Result start = tarvel(m, {"--short-test", "/dev/nvme0n1"}, false);
+  EXPECT_EQ(start.status, 0) << start.err;
+  EXPECT_TRUE(has(start.out, "Started a short self-test on /dev/nvme0n1")) << start.out;
+  EXPECT_EQ(tarvel(m, {"--abort-test", "/dev/nvme0n1"}, false).status, 0);
 }

@@ -10,6 +10,8 @@ namespace testing_support {
 
 fs::path fakedriveTool() { return buildDir() / "tools/fakedrive/tarvel-fakedrive"; }
 
+fs::path smartctlStandin() { return buildDir() / "tests/tarvel-smartctl-standin"; }
+
 fs::path makeMachine(const fs::path& scratch, const std::string& name, const std::string& devices,
                      const std::string& mounts, const std::string& drives) {
   const fs::path description = scratch / (name + "-description");
@@ -19,7 +21,7 @@ fs::path makeMachine(const fs::path& scratch, const std::string& name, const std
   const fs::path machine = scratch / (name + ".app");
   auto r = runProcess({(sourceDir() / "tests/simulated-machine/make-machine.sh").string(), description.string(),
                        machine.string(), (buildDir() / "Tarvel Menu Item.app/Contents/MacOS/tarvel").string(),
-                       fakedriveTool().string()});
+                       fakedriveTool().string(), smartctlStandin().string()});
   EXPECT_EQ(r.status, 0) << r.out << r.err;
   return r.status == 0 ? machine : fs::path();
 }

@@ -10,9 +10,12 @@
 namespace testing_support {
 
 fs::path fakedriveTool();
+// The smartctl that answers from captured real answers (tests/tools).
+fs::path smartctlStandin();
 
-// `drives` holds one line per disk, "DEVICE DRIVE-DESCRIPTION" or
-// "DEVICE !REASON" (a disk smartctl may not open). The machine is run as
+// `drives` holds one line per disk, "DEVICE DRIVE-DESCRIPTION", "DEVICE
+// !REASON" (a disk smartctl may not open), "DEVICE ?hang" (one that never
+// answers) or "DEVICE CAPTURE.txt [SAT-CAPTURE.txt]" (a captured answer). The machine is run as
 // MACHINE/Contents/MacOS/tarvel --listings MACHINE/listings. Empty when it
 // could not be made (the reason is a test failure).
 fs::path makeMachine(const fs::path& scratch, const std::string& name, const std::string& devices,

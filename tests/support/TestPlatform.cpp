@@ -54,10 +54,14 @@ FakeSmartctl::FakeSmartctl(const fs::path& root) : bundle_(root / "Fake.app") {
   fs::create_directories(bundle_ / "Contents/MacOS");
   fs::create_directories(bundle_ / "answers");
   fs::path script = bundle_ / "Contents/MacOS/smartctl";
+  // A disk is awake unless an answer is prepared with "-n standby": it then
+  // answers as if the option were not there, and calls.log leaves it out.
   std::ofstream(script) << "#!/bin/sh\n"
                            "dir=\"$(dirname \"$0\")/../../answers\"\n"
-                           "printf '%s\\n' \"$*\" >> \"$dir/../calls.log\"\n"
+                           "awake=$(printf '%s' \"$*\" | sed 's/^-n standby //; s/ -n standby / /')\n"
+                           "printf '%s\\n' \"$awake\" >> \"$dir/../calls.log\"\n"
                            "key=$(printf '%s' \"$*\" | tr ' /' '__')\n"
+                           "[ -f \"$dir/$key\" ] || key=$(printf '%s' \"$awake\" | tr ' /' '__')\n"
                            "[ -n \"$key\" ] || key=_noargs\n"
                            "if [ -f \"$dir/$key.hang\" ]; then sleep 3600 & "
                            "echo \"$$ $!\" >> \"$dir/../hung.pids\"; wait; fi\n"

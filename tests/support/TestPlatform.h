@@ -41,7 +41,9 @@ class PlatformTest : public ::testing::Test {
 // A bundle ".../Fake.app" whose Contents/MacOS/smartctl is a shell script:
 // it appends its arguments (one call per line, joined by blanks) to
 // calls.log and prints the answer prepared for exactly those arguments,
-// else the default answer, and exits with the prepared status.
+// else the default answer, and exits with the prepared status. Its disks
+// are awake: "-n standby" is left out of calls.log and of the answer it
+// picks, unless an answer is prepared with it.
 class FakeSmartctl {
  public:
   explicit FakeSmartctl(const std::filesystem::path& root);

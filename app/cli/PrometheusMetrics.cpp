@@ -40,7 +40,15 @@ Value state(const KRSMARTDrive& d) {
   return 3;
 }
 
+template <typename T>
+Value valueOf(const std::optional<T>& v) {
+  if (!v) return std::nullopt;
+  return static_cast<double>(*v);
+}
+
 Value temperature(const KRSMARTDrive& d) {
+  if (const nvme::Report* n = d.driveNVMe()) return valueOf(n->health.temperature);
+  if (const scsi::Report* s = d.driveSCSI()) return valueOf(s->counters.temperature);
   Value t = attribute(d, 194);
   if (!t) t = attribute(d, 190);
   // The attribute step stores Fahrenheit when the user prefers it; its
@@ -51,14 +59,50 @@ Value temperature(const KRSMARTDrive& d) {
 
 Value powerOnSeconds(const KRSMARTDrive& d) {
   Value hours = attribute(d, 9);
+  if (const nvme::Report* n = d.driveNVMe()) hours = valueOf(n->health.powerOnHours);
+  if (const scsi::Report* s = d.driveSCSI()) hours = valueOf(s->counters.powerOnHours);
   if (!hours) return std::nullopt;
   return *hours * 3600;
 }
 
-// Only a read error log has a count; "No Errors Logged" counts 0.
+// Only a read error log has a count; "No Errors Logged" counts 0. An NVMe
+// drive counts its error-log entries over its lifetime.
 Value loggedErrors(const KRSMARTDrive& d) {
-  if (d.driveErrorLogVersion() <= 0) return std::nullopt;
+  if (const nvme::Report* n = d.driveNVMe()) return valueOf(n->health.errorLogEntries);
+  if (d.driveSCSI() || d.driveErrorLogVersion() <= 0) return std::nullopt;
   return d.driveTotalErrors();
+}
+
+// Percentages as Prometheus ratios.
+Value ratio(Value percent) {
+  if (!percent) return std::nullopt;
+  return *percent / 100;
+}
+
+Value enduranceUsed(const KRSMARTDrive& d) {
+  if (const nvme::Report* n = d.driveNVMe()) return ratio(valueOf(n->health.percentageUsed));
+  if (const scsi::Report* s = d.driveSCSI()) return ratio(valueOf(s->counters.percentageUsedEndurance));
+  return std::nullopt;
+}
+
+Value availableSpare(const KRSMARTDrive& d) {
+  const nvme::Report* n = d.driveNVMe();
+  return n ? ratio(valueOf(n->health.availableSpare)) : std::nullopt;
+}
+
+Value availableSpareThreshold(const KRSMARTDrive& d) {
+  const nvme::Report* n = d.driveNVMe();
+  return n ? ratio(valueOf(n->health.availableSpareThreshold)) : std::nullopt;
+}
+
+Value grownDefects(const KRSMARTDrive& d) {
+  const scsi::Report* s = d.driveSCSI();
+  return s ? valueOf(s->counters.grownDefects) : std::nullopt;
+}
+
+Value mediaErrors(const KRSMARTDrive& d) {
+  const nvme::Report* n = d.driveNVMe();
+  return n ? valueOf(n->health.mediaErrors) : std::nullopt;
 }
 
 struct DriveMetric {
@@ -69,9 +113,7 @@ struct DriveMetric {
   bool needsSmart;  // left out for a drive smartctl could not read
 };
 
-// One row per metric. Rows for NVMe and SCSI values (percentage used,
-// available spare, grown defects, media errors) and for sleeping drives
-// join when the drive record carries them.
+// One row per metric.
 const DriveMetric kDriveMetrics[] = {
     {"tarvel_drive_state", "gauge", "Health of the drive: 0 passed, 1 failing, 2 failed, 3 unknown.", state, false},
     {"tarvel_drive_temperature_celsius", "gauge", "Temperature of the drive (attribute 194, else 190).", temperature,
@@ -86,10 +128,23 @@ const DriveMetric kDriveMetrics[] = {
      "Sectors an offline scan could not read (attribute 198).", [](const KRSMARTDrive& d) { return attribute(d, 198); },
      true},
     {"tarvel_drive_errors_total", "counter", "Errors the drive has logged in its lifetime.", loggedErrors, true},
+    {"tarvel_drive_asleep", "gauge", "1 when the drive slept and was not woken for the check (its state is the last one read).",
+     [](const KRSMARTDrive& d) -> Value { return d.driveAsleep() ? 1 : 0; }, false},
+    {"tarvel_drive_endurance_used_ratio", "gauge",
+     "Share of the rated endurance used (NVMe percentage used, SCSI endurance used); may exceed 1.", enduranceUsed, true},
+    {"tarvel_drive_available_spare_ratio", "gauge", "Share of the spare capacity left (NVMe).", availableSpare, true},
+    {"tarvel_drive_available_spare_threshold_ratio", "gauge",
+     "Spare share below which the drive counts as failed (NVMe).", availableSpareThreshold, true},
+    {"tarvel_drive_grown_defects", "gauge", "Elements in the grown defect list (SCSI).", grownDefects, true},
+    {"tarvel_drive_media_errors_total", "counter", "Media and data integrity errors (NVMe).", mediaErrors, true},
 };
 
-// Until the record knows other kinds, a drive smartctl read is an ATA drive.
-std::string kind(const KRSMARTDrive& d) { return d.smartSupported() ? "ata" : "unknown"; }
+// A replayed ATA trace names no kind; smartctl read it, so it is ATA.
+std::string kind(const KRSMARTDrive& d) {
+  const std::string name = kinds::kindName(d.driveKind());
+  if (!name.empty()) return name;
+  return d.smartSupported() ? "ata" : "unknown";
+}
 
 // Label values must be UTF-8 with \, " and line feeds escaped; a byte that
 // is not UTF-8 would make node_exporter drop the whole file.

@@ -19,6 +19,7 @@
 
 #include "app/cli/PrometheusMetrics.h"
 #include "tests/support/RunProcess.h"
+#include "tests/support/SimulatedMachine.h"
 #include "tests/support/TestPlatform.h"
 
 namespace fs = std::filesystem;
@@ -146,7 +147,8 @@ class PrometheusExport : public ::testing::Test {
     machine = scratch.path() / "Demo.app";
     auto made = runProcess({"/bin/sh", (sourceDir() / "tests/simulated-machine/make-machine.sh").string(),
                             (sourceDir() / "resources/demo-machine").string(), machine.string(),
-                            (buildDir() / "Tarvel Menu Item.app/Contents/MacOS/tarvel").string(), fakedrive().string()});
+                            (buildDir() / "Tarvel Menu Item.app/Contents/MacOS/tarvel").string(), fakedrive().string(),
+                            testing_support::smartctlStandin().string()});
     ASSERT_EQ(made.status, 0) << made.err;
     fs::create_directories(scratch.path() / "home");
   }
@@ -194,12 +196,32 @@ TEST_F(PrometheusExport, EveryDriveWithItsStateAndCounters) {
       {"tarvel_drive_offline_uncorrectable_sectors", "/dev/sdc", 16},
       {"tarvel_drive_errors_total", "/dev/sdc", 2},
       {"tarvel_drive_errors_total", "/dev/sda", 0},
+      {"tarvel_drive_asleep", "/dev/sda", 0},
+      // The SAS and NVMe disks, from captured smartctl answers.
+      {"tarvel_drive_state", "/dev/sdf", 0},
+      {"tarvel_drive_grown_defects", "/dev/sdf", 0},
+      {"tarvel_drive_temperature_celsius", "/dev/sdf", 34},
+      {"tarvel_drive_state", "/dev/nvme0n1", 0},
+      {"tarvel_drive_errors_total", "/dev/nvme0n1", 5312},
+      {"tarvel_drive_power_on_seconds_total", "/dev/nvme0n1", 1878.0 * 3600},
+      {"tarvel_drive_state", "/dev/nvme1n1", 1},
+      {"tarvel_drive_endurance_used_ratio", "/dev/nvme1n1", 1.04},
+      {"tarvel_drive_available_spare_ratio", "/dev/nvme1n1", 1},
+      {"tarvel_drive_available_spare_threshold_ratio", "/dev/nvme1n1", 0.1},
+      {"tarvel_drive_media_errors_total", "/dev/nvme1n1", 12},
+      {"tarvel_drive_temperature_celsius", "/dev/nvme1n1", 52},
   };
   for (const Row& row : rows) EXPECT_EQ(driveValue(s, row.metric, row.device), row.value) << row.metric << " " << row.device;
   EXPECT_EQ(s.count("tarvel_drive_state{device=\"/dev/sdc\",kind=\"ata\",model=\"ST4000DM006-2G5107\","
                     "serial=\"ZFN1X7QK\",title=\"/srv/data\"}"),
             1u)
       << r.out;
+
+  for (const auto& [device, kind] : {std::pair{"/dev/sdf", "scsi"}, {"/dev/nvme1n1", "nvme"}}) {
+    const std::string prefix = std::string("tarvel_drive_state{device=\"") + device + "\",kind=\"" + kind + "\",";
+    EXPECT_TRUE(std::any_of(s.begin(), s.end(), [&](const auto& e) { return e.first.rfind(prefix, 0) == 0; }))
+        << prefix << "\n" << r.out;
+  }
 
   EXPECT_EQ(s["tarvel_check_success"], 1);
   EXPECT_GE(s["tarvel_check_timestamp_seconds"], before - 1);

@@ -2,32 +2,13 @@
 
 #include "logs/NvmeRules.h"
 #include "tests/kinds/CaptureFiles.h"
+#include "tests/kinds/RuleCases.h"
 
 namespace {
 
-using Counts = std::map<std::string, int64_t>;
-
-// The preferences the rules read, as a table row gives them.
-struct Prefs {
-  bool rememberBadSectors = false;
-  bool customBadSectorCount = false;
-  int64_t customBadSectorCountValue = 0;
-  int64_t nvmeWearLimit = 100;
-  operator logs::Settings() const {
-    logs::Settings s;
-    s.rememberBadSectors = rememberBadSectors;
-    s.customBadSectorCount = customBadSectorCount;
-    s.customBadSectorCountValue = customBadSectorCountValue;
-    s.nvmeWearLimit = nvmeWearLimit;
-    return s;
-  }
-};
-
-std::vector<std::string> keys(const std::vector<kinds::Reason>& reasons) {
-  std::vector<std::string> out;
-  for (const kinds::Reason& r : reasons) out.push_back(r.key);
-  return out;
-}
+using kinds_test::Counts;
+using kinds_test::keys;
+using kinds_test::Prefs;
 
 // The findings, and in `stored` the counts left to remember.
 kinds::Findings judge(const std::vector<std::string>& lines, const logs::Settings& settings = {},

@@ -8,7 +8,7 @@ cd "$(dirname "$0")/.."
 seconds=${FUZZ_SECONDS:-20}
 
 cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DTARVEL_FUZZ=ON -DTARVEL_GUI=OFF >/dev/null
+  -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DTARVEL_FUZZ=ON -DTARVEL_GUI=OFF -DTARVEL_TESTS=OFF >/dev/null
 ninja -C build-fuzz -j "${JOBS:-$(nproc)}" fuzzers
 
 mkdir -p build-fuzz/crashes

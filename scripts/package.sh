@@ -9,7 +9,7 @@ scripts/deps.sh --package
 # Its own build, with Debian's compiler and linker flags and all their
 # hardening: the gate carries capabilities.
 export DEB_BUILD_MAINT_OPTIONS=hardening=+all
-cmake -S . -B build-package -G Ninja -DCMAKE_BUILD_TYPE=None \
+cmake -S . -B build-package -G Ninja -DCMAKE_BUILD_TYPE=None -DTARVEL_TESTS=OFF \
   -DCMAKE_CXX_FLAGS="$(dpkg-buildflags --get CPPFLAGS) $(dpkg-buildflags --get CXXFLAGS)" \
   -DCMAKE_C_FLAGS="$(dpkg-buildflags --get CPPFLAGS) $(dpkg-buildflags --get CFLAGS)" \
   -DCMAKE_EXE_LINKER_FLAGS="$(dpkg-buildflags --get LDFLAGS)" >/dev/null

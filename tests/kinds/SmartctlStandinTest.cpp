@@ -4,7 +4,7 @@
 
 #include "tests/kinds/CaptureFiles.h"
 #include "tests/support/RunProcess.h"
-#include "tests/tools/SmartctlStandin.h"
+#include "tools/standin/SmartctlStandin.h"
 
 namespace {
 

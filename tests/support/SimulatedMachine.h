@@ -10,7 +10,7 @@
 namespace testing_support {
 
 fs::path fakedriveTool();
-// The smartctl that answers from captured real answers (tests/tools).
+// The smartctl that answers from captured real answers (tools/standin).
 fs::path smartctlStandin();
 
 // `drives` holds one line per disk, "DEVICE DRIVE-DESCRIPTION", "DEVICE

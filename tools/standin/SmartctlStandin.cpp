@@ -1,4 +1,4 @@
-#include "tests/tools/SmartctlStandin.h"
+#include "tools/standin/SmartctlStandin.h"
 
 #include <algorithm>
 #include <cstdlib>

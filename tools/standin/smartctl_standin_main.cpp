@@ -10,7 +10,7 @@
 #include <iostream>
 #include <sstream>
 
-#include "tests/tools/SmartctlStandin.h"
+#include "tools/standin/SmartctlStandin.h"
 
 namespace fs = std::filesystem;
 

@@ -12,15 +12,12 @@ namespace nvme {
 namespace {
 
 using smartctl::bracketed;
+using smartctl::allDigits;
 using smartctl::contains;
 using smartctl::leadingNumber;
 using smartctl::startsWith;
 using smartctl::trimmed;
 using smartctl::valueAfter;
-
-bool allDigits(std::string_view w) {
-  return !w.empty() && std::all_of(w.begin(), w.end(), [](char c) { return c >= '0' && c <= '9'; });
-}
 
 std::optional<int32_t> signedNumber(std::string_view text) {
   text = trimmed(text);

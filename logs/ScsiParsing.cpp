@@ -9,15 +9,12 @@ namespace scsi {
 
 namespace {
 
+using smartctl::allDigits;
 using smartctl::contains;
 using smartctl::leadingNumber;
 using smartctl::startsWith;
 using smartctl::trimmed;
 using smartctl::valueAfter;
-
-bool allDigits(std::string_view w) {
-  return !w.empty() && std::all_of(w.begin(), w.end(), [](char c) { return c >= '0' && c <= '9'; });
-}
 
 std::optional<int32_t> smallNumber(std::string_view text) {
   std::optional<uint64_t> n = leadingNumber(text);

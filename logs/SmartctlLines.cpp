@@ -1,5 +1,6 @@
 #include "logs/SmartctlLines.h"
 
+#include <algorithm>
 #include <limits>
 
 namespace smartctl {
@@ -49,6 +50,10 @@ std::optional<std::string> findValue(const Lines& lines, std::string_view label)
   for (const std::string& line : lines)
     if (auto v = valueAfter(line, label)) return v;
   return std::nullopt;
+}
+
+bool allDigits(std::string_view text) {
+  return !text.empty() && std::all_of(text.begin(), text.end(), isDigit);
 }
 
 std::optional<uint64_t> leadingNumber(std::string_view text) {

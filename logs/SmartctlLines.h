@@ -24,6 +24,8 @@ std::optional<std::string> findValue(const Lines& lines, std::string_view label)
 
 bool startsWith(std::string_view text, std::string_view prefix);
 bool contains(std::string_view text, std::string_view part);
+// Whether `text` is one or more ASCII digits and nothing else.
+bool allDigits(std::string_view text);
 
 // The unsigned number at the start of `text` (after blanks and a "~" that
 // marks a rounded 128-bit value). Thousands separators ",", ".", "'", a

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -44,6 +45,22 @@ inline std::vector<Case> readCases(const std::string& path, const std::string& k
   }
   EXPECT_FALSE(out.empty()) << "no cases of kind \"" << kind << "\" in tests/" << path;
   return out;
+}
+
+// The items of a field separated by `separator`; "-" is none.
+inline std::vector<std::string> split(const std::string& text, const std::string& separator = "; ") {
+  std::vector<std::string> out;
+  if (text == "-") return out;
+  for (size_t at = 0, end;; at = end + separator.size()) {
+    end = text.find(separator, at);
+    out.push_back(text.substr(at, end - at));
+    if (end == std::string::npos) return out;
+  }
+}
+
+// A field that "-" leaves empty.
+inline std::optional<std::string> orNone(const std::string& field) {
+  return field == "-" ? std::nullopt : std::optional(field);
 }
 
 }  // namespace testing_support

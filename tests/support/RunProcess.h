@@ -47,6 +47,10 @@ class Child {
   // SIGTERM, then SIGKILL when it does not end within five seconds.
   void stop();
   std::string output() const;
+  // The first line the program writes to `file` (its address or number once
+  // it takes connections); empty when none comes within `limitMs` or the
+  // program ends first.
+  std::string firstLine(const fs::path& file, int limitMs = 20000);
 
  private:
   pid_t pid_ = -1;

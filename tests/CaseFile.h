@@ -1,6 +1,6 @@
 // Case files: the tables of table-driven tests kept as text beside them.
-// A case is a line of fields split at " | "; "\t" and "\r" in a field are a
-// tab and a carriage return.
+// A case is a line of fields split at " | "; "\t", "\r" and "\n" in a field are
+// a tab, a carriage return and a line feed.
 // Empty lines and lines starting with "#" are comments.
 #pragma once
 
@@ -19,6 +19,7 @@ struct Case {
   std::string line;  // as written, for failure messages
   std::vector<std::string> fields;
   const std::string& operator[](size_t i) const { return fields.at(i); }
+  friend void PrintTo(const Case& c, std::ostream* out) { *out << c.line; }
 };
 
 // The cases of tests/`path` whose first field is `kind` (all when empty),
@@ -32,7 +33,7 @@ inline std::vector<Case> readCases(const std::string& path, const std::string& k
     for (size_t at = 0, bar;; at = bar + 3) {
       bar = line.find(" | ", at);
       std::string field = line.substr(at, bar == std::string::npos ? std::string::npos : bar - at);
-      for (const auto& [escape, character] : {std::pair{"\\t", "\t"}, std::pair{"\\r", "\r"}})
+      for (const auto& [escape, character] : {std::pair{"\\t", "\t"}, std::pair{"\\r", "\r"}, std::pair{"\\n", "\n"}})
         for (size_t i = 0; (i = field.find(escape, i)) != std::string::npos; ++i) field.replace(i, 2, character);
       c.fields.push_back(field);
       if (bar == std::string::npos) break;

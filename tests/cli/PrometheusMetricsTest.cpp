@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "app/cli/PrometheusMetrics.h"
+#include "tests/CaseFile.h"
 #include "tests/support/RunProcess.h"
 #include "tests/support/SimulatedMachine.h"
 #include "tests/support/TestPlatform.h"
@@ -112,41 +113,8 @@ TEST_F(PrometheusExport, EveryDriveWithItsStateAndCounters) {
   EXPECT_EQ(r.out.find("PASSED"), std::string::npos) << "the drive lines would corrupt the metrics";
   auto s = samples(r.out);
 
-  struct Row {
-    const char* metric;
-    const char* device;
-    double value;
-  };
-  const Row rows[] = {
-      {"tarvel_drive_state", "/dev/sda", 0},
-      {"tarvel_drive_state", "/dev/sdb", 0},
-      {"tarvel_drive_state", "/dev/sdc", 1},
-      {"tarvel_drive_state", "/dev/sdd", 2},
-      {"tarvel_drive_state", "/dev/sde", 1},
-      {"tarvel_drive_temperature_celsius", "/dev/sdc", 36},
-      {"tarvel_drive_power_on_seconds_total", "/dev/sdc", 24870.0 * 3600},
-      {"tarvel_drive_reallocated_sectors", "/dev/sdc", 1432},
-      {"tarvel_drive_pending_sectors", "/dev/sdc", 16},
-      {"tarvel_drive_offline_uncorrectable_sectors", "/dev/sdc", 16},
-      {"tarvel_drive_errors_total", "/dev/sdc", 2},
-      {"tarvel_drive_errors_total", "/dev/sda", 0},
-      {"tarvel_drive_asleep", "/dev/sda", 0},
-      // The SAS and NVMe disks, from captured smartctl answers.
-      {"tarvel_drive_state", "/dev/sdf", 0},
-      {"tarvel_drive_grown_defects", "/dev/sdf", 0},
-      {"tarvel_drive_temperature_celsius", "/dev/sdf", 34},
-      {"tarvel_drive_state", "/dev/nvme0n1", 0},
-      {"tarvel_drive_errors_total", "/dev/nvme0n1", 5312},
-      {"tarvel_drive_power_on_seconds_total", "/dev/nvme0n1", 1878.0 * 3600},
-      {"tarvel_drive_state", "/dev/nvme1n1", 1},
-      {"tarvel_drive_endurance_used_ratio", "/dev/nvme1n1", 1.04},
-      {"tarvel_drive_available_spare_ratio", "/dev/nvme1n1", 1},
-      {"tarvel_drive_available_spare_threshold_ratio", "/dev/nvme1n1", 0.1},
-      {"tarvel_drive_media_errors_total", "/dev/nvme1n1", 12},
-      {"tarvel_drive_temperature_celsius", "/dev/nvme1n1", 52},
-  };
-  for (const Row& row : rows)
-    EXPECT_EQ(driveValue(s, row.metric, row.device), row.value) << row.metric << " " << row.device;
+  for (const auto& c : testing_support::readCases("cli/prometheus-values.txt"))
+    EXPECT_EQ(driveValue(s, c[0], c[1]), std::stod(c[2])) << c.line;
   EXPECT_EQ(s.count("tarvel_drive_state{device=\"/dev/sdc\",kind=\"ata\",model=\"ST4000DM006-2G5107\","
                     "serial=\"ZFN1X7QK\",title=\"/srv/data\"}"),
             1u)

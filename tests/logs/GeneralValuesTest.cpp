@@ -47,18 +47,6 @@ logs::AtaIdentity identity(const std::string& body, int* reenabled = nullptr) {
   return id;
 }
 
-TEST(AtaIdentity, ReadsEveryText) {
-  logs::AtaIdentity id = identity(samples::text("Identity"));
-  EXPECT_EQ(id.modelFamily, "Western Digital Blue");
-  EXPECT_EQ(id.model, "WDC WD5000AAKX-00ERMA0");
-  EXPECT_EQ(id.serialNumber, "WD-WCC2EUA12345");
-  EXPECT_EQ(id.firmwareVersion, "15.01H15");
-  EXPECT_EQ(id.capacity, "500 GB");
-  EXPECT_EQ(id.rotationRate, "7200 rpm");
-  EXPECT_EQ(id.ataVersion, "8");
-  EXPECT_EQ(id.sataVersion, "SATA 3.0, 6.0 Gb/s (current: 3.0 Gb/s)");
-}
-
 TEST(AtaIdentity, FirstValueStays) {
   logs::AtaIdentity id = identity("Serial Number:    FIRST\nSerial Number:    SECOND\n");
   EXPECT_EQ(id.serialNumber, "FIRST");
@@ -96,7 +84,8 @@ TEST(AtaIdentity, DisabledSmartIsSwitchedOnOncePerLineAfterTheAtaVersion) {
     int runs;
   } cases[] = {
       {"ATA Version is:   ACS-2\nSMART support is: Available - device has SMART capability.\n"
-       "SMART support is: Disabled\n", 1},
+       "SMART support is: Disabled\n",
+       1},
       {"ATA Version is:   Disabled 8\n", 1},
       {"ATA Version is:   8\nSMART support is: Disabled\nOffline: Disabled\n", 2},
       {"Device Model:     Disabled Drive\nATA Version is:   8\n", 0},
@@ -147,11 +136,9 @@ TEST(AtaCapabilities, FailedTestRule) {
       {121, false, false, logs::kHealthFailing},  // read element
       {48, false, false, logs::kHealthFailing},   // unknown error
       {112, false, false, logs::kHealthFailing},  // read element, 0% left
-      {121, true, false, logs::kHealthPassed},
-      {121, false, true, logs::kHealthFailed},
+      {121, true, false, logs::kHealthPassed},   {121, false, true, logs::kHealthFailed},
       {128, false, false, logs::kHealthPassed},  // handling damage is not counted
-      {33, false, false, logs::kHealthPassed},
-      {249, false, false, logs::kHealthPassed},
+      {33, false, false, logs::kHealthPassed},   {249, false, false, logs::kHealthPassed},
   };
   for (const auto& c : cases) {
     logs::Findings findings;

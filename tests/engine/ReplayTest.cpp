@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "engine/KRSMARTDrive.h"
+#include "monitor/RegisteredDefaults.h"
 #include "platform/Format.h"
 #include "tests/CaseFile.h"
 #include "tests/support/TestPlatform.h"
@@ -34,18 +35,7 @@ class Replay : public testing_support::PlatformTest {
     fs::create_directories(bundle() / "Contents/MacOS");
     fs::create_symlink(kSmartctl, bundle() / "Contents/MacOS/smartctl");
     fs::create_directories(mem.platform.bundle.logsFolder);
-    prefs().registerDefaults({
-        {"IgnoreAttribute190", "YES"},
-        {"IgnoreAttribute196", "NO"},
-        {"RememberBadSectors", "NO"},
-        {"CustomBadSectorCount", "NO"},
-        {"CustomBadSectorCountValue", 0},
-        {"CustomErrorCount", "NO"},
-        {"CustomErrorCountValue", 50},
-        {"RememberErrorCount", "NO"},
-        {"FailedTestIsNew", "NO"},
-        {"DisplayTempInFahrenheit", "NO"},
-    });
+    prefs().registerDefaults(monitor::registeredDefaults());
   }
 
   fs::path tool() const { return buildDir() / "tools/fakedrive/tarvel-fakedrive"; }

@@ -8,6 +8,7 @@
 
 #include "engine/KRSMARTDrive.h"
 #include "logs/Findings.h"
+#include "monitor/RegisteredDefaults.h"
 #include "tests/logs/SmartctlSamples.h"
 #include "tests/support/TestPlatform.h"
 
@@ -15,23 +16,12 @@ namespace testing_support {
 
 using Args = std::vector<std::string>;
 
-// A drive whose smartctl is a FakeSmartctl, with the preferences the rules
-// read registered as the monitor registers them.
+// A drive whose smartctl is a FakeSmartctl, with the preferences registered
+// as the monitor registers them.
 class DriveTest : public PlatformTest {
  protected:
   DriveTest() {
-    mem.platform.preferences->registerDefaults({
-        {"IgnoreAttribute190", "YES"},
-        {"IgnoreAttribute196", "NO"},
-        {"RememberBadSectors", "NO"},
-        {"CustomBadSectorCount", "NO"},
-        {"CustomBadSectorCountValue", 0},
-        {"CustomErrorCount", "NO"},
-        {"CustomErrorCountValue", 50},
-        {"RememberErrorCount", "NO"},
-        {"FailedTestIsNew", "NO"},
-        {"DisplayTempInFahrenheit", "NO"},
-    });
+    mem.platform.preferences->registerDefaults(monitor::registeredDefaults());
     drive.setLocation("/dev/sda");
     drive.setBundlePath(fake.bundlePath());
   }

@@ -181,6 +181,18 @@ TEST_F(TarvelCommand, ChecksEveryDiskOfAMachine) {
   EXPECT_EQ(replay.status, 2);
   EXPECT_TRUE(has(replay.out, "\n  Model: HGST HUS724020ALA640\n  Serial number: ")) << replay.out;
   EXPECT_TRUE(has(replay.out, "\n  Overall health: FAILED!\n")) << replay.out;
+  // Each capability bit, from the two drives' capability bytes.
+  for (const char* line :
+       {"\n  Offline data collection was suspended by an interrupting command from host (automatic collection on)\n"
+        "  Self-test: The previous self-test completed having the read element of the test failed.\n"
+        "  Capabilities: offline immediate, automatic offline collection, offline surface scan, self-test, selective "
+        "self-test, saves SMART data, error logging, general purpose logging\n"
+        "  Self-test times: short 1 min, extended 298 min\n",
+        "\n  Capabilities: offline immediate, automatic offline collection, offline surface scan, self-test, "
+        "conveyance "
+        "self-test, selective self-test, saves SMART data, error logging, general purpose logging\n"
+        "  Self-test times: short 2 min, extended 468 min, conveyance 5 min\n"})
+    EXPECT_TRUE(has(replay.out, line)) << line << replay.out;
   EXPECT_EQ(summary(replay.out),
             "sdb.trdr with partitions : FAILED\n    Reallocated bad sector status is failed\nsda.trdr with partitions "
             ": PASSED\n");

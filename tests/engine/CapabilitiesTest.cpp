@@ -1,4 +1,5 @@
-// The drive's decoders of its capability bytes.
+// The drive's texts of its capability bytes; which capabilities a drive has
+// shows in the command line's details (tests/cli/TarvelCommandTest.cpp).
 #include <gtest/gtest.h>
 
 #include "tests/CaseFile.h"
@@ -9,47 +10,15 @@ namespace {
 
 class Capabilities : public testing_support::PlatformTest {
  protected:
-  KRSMARTDrive with(uint32_t offlineDataStatus, int32_t selftestStatus, uint32_t dataCapabilities = 0,
-                    uint32_t smartCapabilities = 0, uint32_t errorLogging = 0) {
+  KRSMARTDrive with(uint32_t offlineDataStatus, int32_t selftestStatus) {
     logs::AtaCapabilities caps;
     caps.offlineDataStatus = offlineDataStatus;
     caps.selftestStatus = selftestStatus;
-    caps.dataCapabilities = dataCapabilities;
-    caps.smartCapabilities = smartCapabilities;
-    caps.errorLoggingCapabilities = errorLogging;
     KRSMARTDrive d;
     KRSMARTDriveTestAccess::setCapabilities(d, caps);
     return d;
   }
 };
-
-TEST_F(Capabilities, CapabilityBits) {
-  using Get = bool (KRSMARTDrive::*)() const;
-  // Each accessor against the single bit it reads.
-  const std::pair<Get, int> dataBits[] = {
-      {&KRSMARTDrive::driveSMARTExecuteOfflineImmediate, 0},
-      {&KRSMARTDrive::driveAutoOfflineDataCollection, 1},
-      {&KRSMARTDrive::driveAbortOfflineCollection, 2},
-      {&KRSMARTDrive::driveOfflineSurfaceScan, 3},
-      {&KRSMARTDrive::driveSelfTest, 4},
-      {&KRSMARTDrive::driveConveyanceSelfTest, 5},
-      {&KRSMARTDrive::driveSelectiveSelfTest, 6},
-  };
-  for (const auto& [get, bit] : dataBits) {
-    KRSMARTDrive d = with(0x02, 0, 1u << bit);
-    for (const auto& [other, otherBit] : dataBits) EXPECT_EQ((d.*other)(), otherBit == bit) << bit << " " << otherBit;
-  }
-  EXPECT_TRUE(with(0x80, 0).driveAutoOfflineDataCollectionEnable());
-  EXPECT_FALSE(with(0x7f, 0).driveAutoOfflineDataCollectionEnable());
-
-  KRSMARTDrive a = with(0x82, 0, 0x7b, 3, 1);
-  EXPECT_TRUE(a.driveAutoSavingSMARTData() && a.driveSavesSMARTDataPowerSave() && a.driveSMARTAutoSaveTimer());
-  EXPECT_TRUE(a.driveErrorLogging());
-  KRSMARTDrive c = with(0x82, 0, 0, 2, 0);
-  EXPECT_TRUE(c.driveAutoSavingSMARTData() && c.driveSMARTAutoSaveTimer());
-  EXPECT_FALSE(c.driveSavesSMARTDataPowerSave() || c.driveErrorLogging());
-  EXPECT_FALSE(with(0x82, 0).driveAutoSavingSMARTData());
-}
 
 // The cases of tests/engine/capabilities.txt.
 TEST_F(Capabilities, OfflineActivityKeys) {

@@ -126,33 +126,22 @@ TEST(AtaCapabilities, ReadsEveryValue) {
                    .generalPurposeLogging);
 }
 
+// The "execution" cases of tests/logs/self-test-log.txt.
 TEST(AtaCapabilities, FailedTestRule) {
-  struct Case {
-    int status;
-    bool failedTestIsNew;
-    bool alreadyFailed;
-    int32_t health;
-  } cases[] = {
-      {121, false, false, logs::kHealthFailing},  // read element
-      {48, false, false, logs::kHealthFailing},   // unknown error
-      {112, false, false, logs::kHealthFailing},  // read element, 0% left
-      {121, true, false, logs::kHealthPassed},   {121, false, true, logs::kHealthFailed},
-      {128, false, false, logs::kHealthPassed},  // handling damage is not counted
-      {33, false, false, logs::kHealthPassed},   {249, false, false, logs::kHealthPassed},
-  };
-  for (const auto& c : cases) {
+  for (const auto& c : testing_support::readCases("logs/self-test-log.txt", "execution")) {
     logs::Findings findings;
     findings.startCheck();
-    if (c.alreadyFailed) findings.health = logs::kHealthFailed;
+    if (c[1] == "failed") findings.health = logs::kHealthFailed;
     logs::Settings settings;
-    settings.failedTestIsNew = c.failedTestIsNew;
-    EXPECT_EQ(parsed(capabilities("0x82", status(c.status)), findings, settings).selftestStatus, c.status);
-    const bool marked = c.health == logs::kHealthFailing;
-    EXPECT_EQ(findings.health, c.health) << c.status;
-    EXPECT_EQ(findings.selftestFail, marked) << c.status;
+    settings.failedTestIsNew = c[1] == "new";
+    EXPECT_EQ(parsed(capabilities("0x82", status(std::stoi(c[0]))), findings, settings).selftestStatus,
+              std::stoi(c[0]));
+    const bool marked = c[2] == "2";
+    EXPECT_EQ(findings.health, std::stoi(c[2])) << c.line;
+    EXPECT_EQ(findings.selftestFail, marked) << c.line;
     EXPECT_EQ(findings.failureReasons,
               marked ? std::optional(std::vector<std::string>{"Failed selftest status"}) : std::nullopt)
-        << c.status;
+        << c.line;
   }
 }
 

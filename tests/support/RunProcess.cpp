@@ -153,12 +153,6 @@ std::string Child::firstLine(const fs::path& file, int limitMs) {
   }
 }
 
-std::string shellQuote(const std::string& text) {
-  std::string q = "'";
-  for (char c : text) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return q + "'";
-}
-
 std::vector<std::string> nulSeparated(const fs::path& file) {
   std::vector<std::string> words;
   const std::string all = readFile(file);

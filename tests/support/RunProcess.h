@@ -58,9 +58,6 @@ class Child {
   fs::path log_;
 };
 
-// `text` as one word of a shell command line.
-std::string shellQuote(const std::string& text);
-
 // The NUL-separated words of a file (an argument list a stand-in program recorded).
 std::vector<std::string> nulSeparated(const fs::path& file);
 

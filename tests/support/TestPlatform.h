@@ -56,7 +56,6 @@ class FakeSmartctl {
   // The processes of the hung calls so far: script and sleeping child.
   std::vector<pid_t> hungProcesses() const;
   std::string bundlePath() const { return bundle_.string(); }
-  std::string programPath() const { return (bundle_ / "Contents/MacOS/smartctl").string(); }
   std::vector<std::string> calls() const;
 
  private:

@@ -36,7 +36,7 @@ class Gateway : public DriveTest {
 };
 
 TEST_F(Gateway, ArgumentTable) {
-  const auto rows = testing_support::readCases("engine/arguments.txt");
+  const auto rows = testing_support::readCases("engine/arguments.txt", "code");
   for (const auto& r : rows) {
     drive.setArgumentCode(std::stoull(r[0]));
     EXPECT_EQ(drive.smartctlArguments(), testing_support::split(r[1], " ")) << r.line;
@@ -78,34 +78,16 @@ TEST_F(Gateway, ReplayedDriveUsesDashAndFeedsTheFileOnStdin) {
 }
 
 TEST_F(Gateway, JudgesFailuresInTheText) {
-  struct Case {
-    const char* name;
-    std::string answer;
-    bool returned;
-    std::optional<std::string> error;
-  } cases[] = {
-      {"plain answer", banner() + "=== START ===\nresult: PASSED\n", true, std::nullopt},
-      {"two lines", "smartctl 7.3\nCopyright\n\n\n", false, "unknown error"},
-      {"open failure", banner() + "Smartctl open device: /dev/sda failed: No such device\n", false,
-       "Smartctl open device: /dev/sda failed: No such device"},
-      {"identify failure", banner() + "Device Read Identity Failed: Input/output error\n", false,
-       "Device Read Identity Failed: Input/output error"},
-      {"syntax error late", banner() + "line\nother\nSyntax error: No information found for this device\n", false,
-       "Syntax error: No information found for this device"},
-      {"mandatory command failed decides nothing",
-       banner() + "=== START ===\nA mandatory SMART command failed: exiting.\n", true, std::nullopt},
-      {"failure text only counts on line 2", banner() + "fine\nopen device: x failed: y\n", true, std::nullopt},
-  };
-  for (const auto& c : cases) {
+  for (const auto& c : testing_support::readCases("engine/arguments.txt", "answer")) {
     KRSMARTDrive d;
     d.setLocation("/dev/sda");
     d.setBundlePath(fake.bundlePath());
-    fake.answer(kHealthArgs, c.answer);
+    fake.answer(kHealthArgs, c[1] == "-" ? "smartctl 7.3\nCopyright\n\n\n" : banner() + c[1]);
     d.setArgumentCode(KRSMARTDrive::kArgHealth);
     auto lines = d.runSMARTbinary(false);
-    EXPECT_EQ(lines.has_value(), c.returned) << c.name;
-    EXPECT_EQ(d.smartSupported(), c.returned) << c.name;
-    EXPECT_EQ(d.getLastSMARTErrorMessage(), c.error) << c.name;
+    EXPECT_EQ(lines.has_value(), c[2] == "yes") << c.line;
+    EXPECT_EQ(d.smartSupported(), c[2] == "yes") << c.line;
+    EXPECT_EQ(d.getLastSMARTErrorMessage(), testing_support::orNone(c[3])) << c.line;
   }
 }
 

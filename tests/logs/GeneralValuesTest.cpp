@@ -38,12 +38,9 @@ TEST(AtaHealth, Answers) {
   }
 }
 
-logs::AtaIdentity identity(const std::string& body, int* reenabled = nullptr) {
+logs::AtaIdentity identity(const std::string& body) {
   logs::AtaIdentity id;
-  logs::parseAtaIdentity(answerLines(body), {}, id, [&] {
-    if (reenabled) ++*reenabled;
-    return true;
-  });
+  logs::parseAtaIdentity(answerLines(body), {}, id, [] { return true; });
   return id;
 }
 
@@ -76,25 +73,6 @@ TEST(AtaIdentity, MalformedLinesRaiseAndKeepWhatCameBefore) {
   EXPECT_FALSE(id.capacity);
   EXPECT_FALSE(id.rotationRate);
   EXPECT_THROW(identity("Device Model:WDC\n"), platform::Exception);
-}
-
-TEST(AtaIdentity, DisabledSmartIsSwitchedOnOncePerLineAfterTheAtaVersion) {
-  struct Case {
-    const char* body;
-    int runs;
-  } cases[] = {
-      {"ATA Version is:   ACS-2\nSMART support is: Available - device has SMART capability.\n"
-       "SMART support is: Disabled\n",
-       1},
-      {"ATA Version is:   Disabled 8\n", 1},
-      {"ATA Version is:   8\nSMART support is: Disabled\nOffline: Disabled\n", 2},
-      {"Device Model:     Disabled Drive\nATA Version is:   8\n", 0},
-  };
-  for (const auto& c : cases) {
-    int runs = 0;
-    identity(c.body, &runs);
-    EXPECT_EQ(runs, c.runs) << c.body;
-  }
 }
 
 logs::AtaCapabilities parsed(const std::string& body, logs::Findings& findings, const logs::Settings& settings = {}) {

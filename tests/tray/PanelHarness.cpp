@@ -87,14 +87,15 @@ void StatusNotifierWatcher::RegisterStatusNotifierItem(const QString& serviceOrP
 
 // --- Reading the item ---------------------------------------------------------
 
+namespace {
+
+// The colour of an icon's middle: "red", "yellow", "green", or "?".
 std::string colourName(unsigned r, unsigned g, unsigned b) {
   if (r > 150 && g > 150 && b < 100) return "yellow";
   if (r > g + 60 && r > b + 60) return "red";
   if (g > r + 40 && g > b + 40) return "green";
   return "?";
 }
-
-namespace {
 
 QDBusMessage call(const QString& service, const QString& path, const QString& interface, const QString& method,
                   const QVariantList& args) {

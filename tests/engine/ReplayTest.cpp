@@ -173,6 +173,7 @@ TEST_F(Replay, SelfTestCommands) {
 
   KRSMARTDrive busy = replayed("selftest-in-progress", "long");
   EXPECT_EQ(busy.runSelfTest(KRSMARTDrive::kArgExtendedTest), 3u);
+  EXPECT_FALSE(prefs().objectForKey(busy.driveLocation().value() + "_TestType"));
   KRSMARTDrive refusing = replayed("selftest-rejected", "short");
   EXPECT_EQ(refusing.runSelfTest(KRSMARTDrive::kArgShortTest), 2u);
   EXPECT_FALSE(prefs().objectForKey(refusing.driveLocation().value() + "_TestType"));

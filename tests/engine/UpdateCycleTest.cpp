@@ -49,18 +49,6 @@ TEST_F(UpdateCycle, RealDriveRunsEveryStepAndSavesRawData) {
   EXPECT_TRUE(mem.alerts->shown.empty());
 }
 
-TEST_F(UpdateCycle, ReplayedDriveNeverWritesRawData) {
-  fs::path trace = scratch.write("sdb.trdr", "saved trace\n");
-  drive.setDriveAsFile(true);
-  drive.setLocation(trace.string());
-  answerAll("-");
-  drive.updateInfo();
-  EXPECT_EQ(progress, 6);
-  EXPECT_EQ(fake.calls(), (std::vector<std::string>{"-i -", "-H -", "-c -", "-A -", "-l error -", "-l selftest -"}));
-  EXPECT_FALSE(fs::exists(rawFile("sdb")));
-  EXPECT_EQ(testing_support::readFile(trace), "saved trace\n");
-}
-
 TEST_F(UpdateCycle, AFailingStepLetsTheOthersRun) {
   answerAll("/dev/sda");
   answer({"-i", "/dev/sda"},

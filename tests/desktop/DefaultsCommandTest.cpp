@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <sstream>
 
 #include "platform/Domains.h"
@@ -15,15 +14,6 @@ namespace {
 // Points XDG_CONFIG_HOME at a scratch folder for one test.
 class DefaultsCommandTest : public ::testing::Test {
  protected:
-  DefaultsCommandTest() {
-    if (const char* old = std::getenv("XDG_CONFIG_HOME")) saved_ = old;
-    setenv("XDG_CONFIG_HOME", scratch.path().c_str(), 1);
-  }
-  ~DefaultsCommandTest() override {
-    if (saved_) setenv("XDG_CONFIG_HOME", saved_->c_str(), 1);
-    else unsetenv("XDG_CONFIG_HOME");
-  }
-
   struct Result {
     int status;
     std::string out, err;
@@ -38,9 +28,7 @@ class DefaultsCommandTest : public ::testing::Test {
   }
 
   testing_support::ScratchDir scratch;
-
- private:
-  std::optional<std::string> saved_;
+  testing_support::EnvironmentScope env{{{"XDG_CONFIG_HOME", scratch.path().string()}}};
 };
 
 }  // namespace

@@ -9,7 +9,6 @@
 #include <QtWidgets/QMessageBox>
 #include <QtWidgets/QPushButton>
 
-#include <cstdlib>
 #include <fstream>
 
 #include "app/tray/QtTimers.h"
@@ -169,35 +168,10 @@ TEST(TrayLaunch, DesktopEntryCommands) {
   }
 }
 
-namespace {
-
-// Sets environment variables for one test and puts the old values back.
-class EnvironmentScope {
- public:
-  explicit EnvironmentScope(const std::map<std::string, std::string>& values) {
-    for (const auto& [key, value] : values) {
-      if (const char* old = std::getenv(key.c_str())) saved_[key] = old;
-      else saved_[key] = std::nullopt;
-      setenv(key.c_str(), value.c_str(), 1);
-    }
-  }
-  ~EnvironmentScope() {
-    for (const auto& [key, value] : saved_) {
-      if (value) setenv(key.c_str(), value->c_str(), 1);
-      else unsetenv(key.c_str());
-    }
-  }
-
- private:
-  std::map<std::string, std::optional<std::string>> saved_;
-};
-
-}  // namespace
-
 TEST(TrayLaunch, FindsTheEntryFolderByFolderThenThePath) {
   testing_support::ScratchDir scratch;
   scratch.write("bin/Tarvel", "#!/bin/sh\n", true);
-  EnvironmentScope env(
+  testing_support::EnvironmentScope env(
       {{"XDG_DATA_HOME", (scratch.path() / "home").string()},
        {"XDG_DATA_DIRS", (scratch.path() / "sys1").string() + ":relative:" + (scratch.path() / "sys2").string()},
        {"PATH", (scratch.path() / "bin").string() + ":/usr/bin:/bin"}});

@@ -1,29 +1,19 @@
 // `tarvel --prometheus` on the demo machine, read back by the real Prometheus
 // tools: promtool's linter, and a node_exporter whose textfile collector
 // serves the file over HTTP.
-#include <arpa/inet.h>
-#include <fcntl.h>
-#include <netinet/in.h>
-#include <signal.h>
-#include <sys/socket.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <cerrno>
 #include <chrono>
-#include <cstring>
 #include <map>
 #include <sstream>
-#include <thread>
 
 #include "app/cli/PrometheusMetrics.h"
+#include "tests/CaseFile.h"
 #include "tests/support/RunProcess.h"
 #include "tests/support/SimulatedMachine.h"
 #include "tests/support/TestPlatform.h"
 
 namespace fs = std::filesystem;
-using testing_support::buildDir;
 using testing_support::readFile;
 using testing_support::runProcess;
 using testing_support::ScratchDir;
@@ -58,110 +48,55 @@ std::optional<double> driveValue(const std::map<std::string, double>& s, const s
   return std::nullopt;
 }
 
-// A node_exporter with only the textfile collector, on a socket bound here
-// to a free port of 127.0.0.1 and handed over as systemd would (LISTEN_FDS):
-// no port is guessed, and a request waits in the socket's queue until the
-// exporter takes it, so there is no start-up to wait for.
+// A node_exporter with only the textfile collector, on a socket that a
+// starter binds to a free port of 127.0.0.1 and hands over as systemd would
+// (LISTEN_FDS): no port is guessed, and a request waits in the socket's
+// queue until the exporter takes it, so there is no start-up to wait for.
 class NodeExporter {
  public:
-  NodeExporter(const fs::path& folder, const fs::path& log) {
-    int listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    if (listener < 0 || ::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-        ::listen(listener, 8) != 0 || ::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length) != 0)
-      return;
-    port_ = ntohs(address.sin_port);
-    int output = ::open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    const std::string textfiles = "--collector.textfile.directory=" + folder.string();
-    pid_ = ::fork();
-    if (pid_ == 0) {
-      ::dup2(listener, 3);  // the copy loses close-on-exec
-      ::dup2(output, STDOUT_FILENO);
-      ::dup2(output, STDERR_FILENO);
-      // exec keeps the shell's process id, which LISTEN_PID must name.
-      ::execl("/bin/sh", "sh", "-c", "LISTEN_PID=$$ LISTEN_FDS=1 exec \"$0\" \"$@\"", kNodeExporter,
-              "--web.systemd-socket", "--collector.disable-defaults", "--collector.textfile", textfiles.c_str(),
-              static_cast<char*>(nullptr));
-      ::_exit(127);
-    }
-    // Only the exporter holds the socket now: if it dies, requests fail at once.
-    ::close(listener);
-    if (output >= 0) ::close(output);
-  }
+  NodeExporter(const fs::path& folder, const fs::path& scratch)
+      : server_({"/usr/bin/python3", "-c",
+                 "import os, socket, sys\n"
+                 "s = socket.socket()\n"
+                 "s.bind(('127.0.0.1', 0))\n"
+                 "s.listen(8)\n"
+                 "os.dup2(s.fileno(), 3)\n"
+                 "os.set_inheritable(3, True)\n"
+                 "os.environ.update(LISTEN_PID=str(os.getpid()), LISTEN_FDS='1')\n"
+                 "with open(sys.argv[1], 'w') as f: f.write('%d\\n' % s.getsockname()[1])\n"
+                 "os.execv(sys.argv[2], sys.argv[2:])\n",
+                 (scratch / "exporter.port").string(), kNodeExporter, "--web.systemd-socket",
+                 "--collector.disable-defaults", "--collector.textfile",
+                 "--collector.textfile.directory=" + folder.string()},
+                {}, scratch / "node-exporter.log"),
+        port_(server_.firstLine(scratch / "exporter.port")) {}
 
-  ~NodeExporter() {
-    if (pid_ <= 0) return;
-    ::kill(pid_, SIGTERM);
-    for (int i = 0; i < 1000; ++i) {
-      if (::waitpid(pid_, nullptr, WNOHANG) == pid_) return;
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    ::kill(pid_, SIGKILL);
-    ::waitpid(pid_, nullptr, 0);
-  }
+  bool started() const { return !port_.empty(); }
 
-  bool started() const { return pid_ > 0; }
-
-  // The response to GET `path` (head and body), or what went wrong.
-  std::string get(const std::string& path) const {
-    int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    timeval limit{60, 0};
-    ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
-    ::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &limit, sizeof limit);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = htons(port_);
-    if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
-      ::close(fd);
-      return "connect failed";
-    }
-    const std::string request = "GET " + path + " HTTP/1.0\r\nHost: 127.0.0.1\r\n\r\n";
-    ::send(fd, request.data(), request.size(), MSG_NOSIGNAL);
-    std::string response;
-    char buf[8192];
-    for (ssize_t n; (n = ::recv(fd, buf, sizeof buf, 0)) != 0;) {
-      if (n < 0) {
-        if (errno == EINTR) continue;
-        response += "\n(read failed: " + std::string(std::strerror(errno)) + ")";
-        break;
-      }
-      response.append(buf, static_cast<size_t>(n));
-    }
-    ::close(fd);
-    return response;
+  // The status and body of the answer to GET `path`, a line each.
+  testing_support::ProcessResult get(const std::string& path) const {
+    return runProcess({"/usr/bin/python3", "-c",
+                       "import sys, urllib.request\n"
+                       "with urllib.request.urlopen(sys.argv[1], timeout=60) as r:\n"
+                       "    print(r.status)\n"
+                       "    sys.stdout.write(r.read().decode())\n",
+                       "http://127.0.0.1:" + port_ + path});
   }
 
  private:
-  uint16_t port_ = 0;
-  pid_t pid_ = -1;
+  testing_support::Child server_;
+  std::string port_;
 };
 
 class PrometheusExport : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (!fs::exists(fakedrive())) GTEST_SKIP() << "built without the fake-drive tool";
-    machine = scratch.path() / "Demo.app";
-    auto made = runProcess({"/bin/sh", (sourceDir() / "tests/simulated-machine/make-machine.sh").string(),
-                            (sourceDir() / "resources/demo-machine").string(), machine.string(),
-                            (buildDir() / "Tarvel Menu Item.app/Contents/MacOS/tarvel").string(), fakedrive().string(),
-                            testing_support::smartctlStandin().string()});
-    ASSERT_EQ(made.status, 0) << made.err;
-    fs::create_directories(scratch.path() / "home");
+    machine = testing_support::makeMachine(sourceDir() / "resources/demo-machine", scratch.path() / "Demo.app");
+    ASSERT_FALSE(machine.empty());
   }
 
-  static fs::path fakedrive() { return buildDir() / "tools/fakedrive/tarvel-fakedrive"; }
-
-  testing_support::ProcessResult tarvel(std::vector<std::string> args, bool scan = true) {
-    std::vector<std::string> argv{(machine / "Contents/MacOS/tarvel").string()};
-    if (scan) argv.insert(argv.end(), {"--listings", (machine / "listings").string()});
-    argv.insert(argv.end(), args.begin(), args.end());
-    return runProcess(argv, "",
-                      {{"HOME", (scratch.path() / "home").string()}, {"XDG_CONFIG_HOME", ""}, {"XDG_STATE_HOME", ""},
-                       {"XDG_DATA_HOME", ""}, {"LANG", "C"}, {"LANGUAGE", ""}});
+  testing_support::ProcessResult tarvel(const std::vector<std::string>& args, bool scan = true) {
+    return testing_support::runTarvel(machine, scratch.path() / "home", args, scan);
   }
 
   ScratchDir scratch;
@@ -178,40 +113,8 @@ TEST_F(PrometheusExport, EveryDriveWithItsStateAndCounters) {
   EXPECT_EQ(r.out.find("PASSED"), std::string::npos) << "the drive lines would corrupt the metrics";
   auto s = samples(r.out);
 
-  struct Row {
-    const char* metric;
-    const char* device;
-    double value;
-  };
-  const Row rows[] = {
-      {"tarvel_drive_state", "/dev/sda", 0},
-      {"tarvel_drive_state", "/dev/sdb", 0},
-      {"tarvel_drive_state", "/dev/sdc", 1},
-      {"tarvel_drive_state", "/dev/sdd", 2},
-      {"tarvel_drive_state", "/dev/sde", 1},
-      {"tarvel_drive_temperature_celsius", "/dev/sdc", 36},
-      {"tarvel_drive_power_on_seconds_total", "/dev/sdc", 24870.0 * 3600},
-      {"tarvel_drive_reallocated_sectors", "/dev/sdc", 1432},
-      {"tarvel_drive_pending_sectors", "/dev/sdc", 16},
-      {"tarvel_drive_offline_uncorrectable_sectors", "/dev/sdc", 16},
-      {"tarvel_drive_errors_total", "/dev/sdc", 2},
-      {"tarvel_drive_errors_total", "/dev/sda", 0},
-      {"tarvel_drive_asleep", "/dev/sda", 0},
-      // The SAS and NVMe disks, from captured smartctl answers.
-      {"tarvel_drive_state", "/dev/sdf", 0},
-      {"tarvel_drive_grown_defects", "/dev/sdf", 0},
-      {"tarvel_drive_temperature_celsius", "/dev/sdf", 34},
-      {"tarvel_drive_state", "/dev/nvme0n1", 0},
-      {"tarvel_drive_errors_total", "/dev/nvme0n1", 5312},
-      {"tarvel_drive_power_on_seconds_total", "/dev/nvme0n1", 1878.0 * 3600},
-      {"tarvel_drive_state", "/dev/nvme1n1", 1},
-      {"tarvel_drive_endurance_used_ratio", "/dev/nvme1n1", 1.04},
-      {"tarvel_drive_available_spare_ratio", "/dev/nvme1n1", 1},
-      {"tarvel_drive_available_spare_threshold_ratio", "/dev/nvme1n1", 0.1},
-      {"tarvel_drive_media_errors_total", "/dev/nvme1n1", 12},
-      {"tarvel_drive_temperature_celsius", "/dev/nvme1n1", 52},
-  };
-  for (const Row& row : rows) EXPECT_EQ(driveValue(s, row.metric, row.device), row.value) << row.metric << " " << row.device;
+  for (const auto& c : testing_support::readCases("cli/prometheus-values.txt"))
+    EXPECT_EQ(driveValue(s, c[0], c[1]), std::stod(c[2])) << c.line;
   EXPECT_EQ(s.count("tarvel_drive_state{device=\"/dev/sdc\",kind=\"ata\",model=\"ST4000DM006-2G5107\","
                     "serial=\"ZFN1X7QK\",title=\"/srv/data\"}"),
             1u)
@@ -220,7 +123,8 @@ TEST_F(PrometheusExport, EveryDriveWithItsStateAndCounters) {
   for (const auto& [device, kind] : {std::pair{"/dev/sdf", "scsi"}, {"/dev/nvme1n1", "nvme"}}) {
     const std::string prefix = std::string("tarvel_drive_state{device=\"") + device + "\",kind=\"" + kind + "\",";
     EXPECT_TRUE(std::any_of(s.begin(), s.end(), [&](const auto& e) { return e.first.rfind(prefix, 0) == 0; }))
-        << prefix << "\n" << r.out;
+        << prefix << "\n"
+        << r.out;
   }
 
   EXPECT_EQ(s["tarvel_check_success"], 1);
@@ -246,7 +150,8 @@ TEST_F(PrometheusExport, EveryDriveWithItsStateAndCounters) {
 TEST_F(PrometheusExport, TemperatureStaysCelsiusWhenTheUserPrefersFahrenheit) {
   const char* devices[] = {"/dev/sda", "/dev/sdb", "/dev/sdc", "/dev/sdd", "/dev/sde"};
   auto celsius = samples(tarvel({"--prometheus", "-"}).out);
-  ASSERT_EQ(tarvel({"defaults", "write", "org.tarvel.Tarvel", "DisplayTempInFahrenheit", "-bool", "YES"}, false).status, 0);
+  ASSERT_EQ(tarvel({"defaults", "write", "org.tarvel.Tarvel", "DisplayTempInFahrenheit", "-bool", "YES"}, false).status,
+            0);
   auto json = tarvel({"--json"}).out;
   ASSERT_NE(json.find("\"temperature\": 96"), std::string::npos) << "the drive record holds Fahrenheit: " << json;
   auto s = samples(tarvel({"--prometheus", "-"}).out);
@@ -316,17 +221,17 @@ TEST_F(PrometheusExport, NodeExporterServesTheDrives) {
   fs::create_directories(folder);
   ASSERT_EQ(tarvel({"--prometheus", (folder / "tarvel.prom").string()}).status, 2);
 
-  NodeExporter exporter(folder, scratch.path() / "node-exporter.log");
-  ASSERT_TRUE(exporter.started());
-  std::string response = exporter.get("/metrics");
-  ASSERT_EQ(response.rfind("HTTP/1.", 0), 0u) << response << readFile(scratch.path() / "node-exporter.log");
-  EXPECT_NE(response.find(" 200 "), std::string::npos) << response.substr(0, 200);
-  auto s = samples(response.substr(response.find("\r\n\r\n") + 4));
+  NodeExporter exporter(folder, scratch.path());
+  ASSERT_TRUE(exporter.started()) << readFile(scratch.path() / "node-exporter.log");
+  const testing_support::ProcessResult response = exporter.get("/metrics");
+  ASSERT_EQ(response.status, 0) << response.err << readFile(scratch.path() / "node-exporter.log");
+  ASSERT_TRUE(response.out.starts_with("200\n")) << response.out.substr(0, 200);
+  auto s = samples(response.out.substr(4));
   EXPECT_EQ(s["node_textfile_scrape_error"], 0) << readFile(scratch.path() / "node-exporter.log");
   EXPECT_EQ(s.count("tarvel_drive_state{device=\"/dev/sdc\",kind=\"ata\",model=\"ST4000DM006-2G5107\","
                     "serial=\"ZFN1X7QK\",title=\"/srv/data\"}"),
             1u)
-      << response;
+      << response.out;
   for (const char* device : {"/dev/sda", "/dev/sdb", "/dev/sdc", "/dev/sdd", "/dev/sde"})
     EXPECT_TRUE(driveValue(s, "tarvel_drive_state", device)) << device;
   EXPECT_EQ(driveValue(s, "tarvel_drive_power_on_seconds_total", "/dev/sdc"), 24870.0 * 3600);

@@ -3,8 +3,9 @@
 #include <fstream>
 #include <sstream>
 
-#include "tests/support/SimulatedMachine.h"
 #include "app/SmartctlGate.h"
+#include "tests/CaseFile.h"
+#include "tests/support/SimulatedMachine.h"
 #include "tests/support/TestPlatform.h"
 
 namespace fs = std::filesystem;
@@ -23,19 +24,8 @@ class TarvelCommand : public ::testing::Test {
     return testing_support::makeMachine(scratch.path(), name, devices, mounts, drives);
   }
 
-  // Runs the machine's tarvel on its own listings, with a scratch home.
   Result tarvel(const fs::path& bundle, const std::vector<std::string>& args, bool scan = true) {
-    fs::create_directories(home());
-    std::vector<std::string> argv{(bundle / "Contents/MacOS/tarvel").string()};
-    if (scan) argv.insert(argv.end(), {"--listings", (bundle / "listings").string()});
-    argv.insert(argv.end(), args.begin(), args.end());
-    return testing_support::runProcess(argv, "",
-                                       {{"HOME", home().string()},
-                                        {"XDG_STATE_HOME", ""},
-                                        {"XDG_DATA_HOME", ""},
-                                        {"XDG_CONFIG_HOME", ""},
-                                        {"LANG", "C"},
-                                        {"LANGUAGE", ""}});
+    return testing_support::runTarvel(bundle, home(), args, scan);
   }
 
   // The state lines and reasons, without the details named drives show
@@ -96,7 +86,10 @@ TEST_F(TarvelCommand, SetupProblemsAreNamedAndExitUnknown) {
   };
   const Case cases[] = {
       {"listings missing", {"--listings", (scratch.path() / "nowhere").string()}, false, "could not list the drives"},
-      {"replay file missing", {"--replay", "/nonexistent/sda.trdr"}, false, "cannot read /nonexistent/sda.trdr: No such file or directory"},
+      {"replay file missing",
+       {"--replay", "/nonexistent/sda.trdr"},
+       false,
+       "cannot read /nonexistent/sda.trdr: No such file or directory"},
       {"replay of a folder", {"--replay", "/tmp"}, false, "/tmp: is a folder"},
       {"wrong option", {"--frobnicate"}, false, "unknown option --frobnicate"},
       {"not a device", {"sda"}, false, "sda: no such raw-data file or device"},
@@ -177,7 +170,8 @@ TEST_F(TarvelCommand, ChecksEveryDiskOfAMachine) {
   EXPECT_EQ(json.status, 2);
   ASSERT_TRUE(validJson(json.out)) << json.out;
   for (const char* part : {"\"summary\": \"CRITICAL\"", "\"title\": \"Backup Disk\"", "\"location\": \"/dev/sdb\"",
-                           "\"state\": \"FAILED\"", "\"overallHealth\": \"FAILED!\"", "\"partitions\": [\n        \"/\",\n        \"/boot/efi\"\n      ]"})
+                           "\"state\": \"FAILED\"", "\"overallHealth\": \"FAILED!\"",
+                           "\"partitions\": [\n        \"/\",\n        \"/boot/efi\"\n      ]"})
     EXPECT_TRUE(has(json.out, part)) << part;
 
   // Each check of a real disk saved its raw data; replayed, it is the same drive.
@@ -187,7 +181,21 @@ TEST_F(TarvelCommand, ChecksEveryDiskOfAMachine) {
   EXPECT_EQ(replay.status, 2);
   EXPECT_TRUE(has(replay.out, "\n  Model: HGST HUS724020ALA640\n  Serial number: ")) << replay.out;
   EXPECT_TRUE(has(replay.out, "\n  Overall health: FAILED!\n")) << replay.out;
-  EXPECT_EQ(summary(replay.out), "sdb.trdr with partitions : FAILED\n    Reallocated bad sector status is failed\nsda.trdr with partitions : PASSED\n");
+  // Each capability bit, from the two drives' capability bytes.
+  for (const char* line :
+       {"\n  Offline data collection was suspended by an interrupting command from host (automatic collection on)\n"
+        "  Self-test: The previous self-test completed having the read element of the test failed.\n"
+        "  Capabilities: offline immediate, automatic offline collection, offline surface scan, self-test, selective "
+        "self-test, saves SMART data, error logging, general purpose logging\n"
+        "  Self-test times: short 1 min, extended 298 min\n",
+        "\n  Capabilities: offline immediate, automatic offline collection, offline surface scan, self-test, "
+        "conveyance "
+        "self-test, selective self-test, saves SMART data, error logging, general purpose logging\n"
+        "  Self-test times: short 2 min, extended 468 min, conveyance 5 min\n"})
+    EXPECT_TRUE(has(replay.out, line)) << line << replay.out;
+  EXPECT_EQ(summary(replay.out),
+            "sdb.trdr with partitions : FAILED\n    Reallocated bad sector status is failed\nsda.trdr with partitions "
+            ": PASSED\n");
 }
 
 TEST_F(TarvelCommand, HealthyMachineExitsZero) {
@@ -236,7 +244,8 @@ TEST_F(TarvelCommand, DriveCommandsOnASimulatedDisk) {
   fs::path saved = home() / ".local/state/Tarvel/sda.trdr";
   EXPECT_EQ(save.status, 0) << save.err;
   EXPECT_EQ(save.out, "Saved the raw data of /dev/sda to " + saved.string() + "\n");
-  EXPECT_EQ(summary(tarvel(m, {saved.string()}, false).out), "sda.trdr with partitions : FAILED\n    Reallocated bad sector status is failed\n");
+  EXPECT_EQ(summary(tarvel(m, {saved.string()}, false).out),
+            "sda.trdr with partitions : FAILED\n    Reallocated bad sector status is failed\n");
 
   Result failed = tarvel(m, {"--save-raw-data", "/dev/sdx"}, false);
   EXPECT_EQ(failed.status, 1);
@@ -284,92 +293,44 @@ TEST_F(TarvelCommand, DiskThatNeverAnswersIsUnknownWithTheReason) {
   for (pid_t pid : hung) EXPECT_TRUE(testing_support::processEnded(pid)) << pid;
 }
 
-namespace {
-
-// Captured smartctl answers (tests/data/smartctl), served by the stand-in.
-struct KindCase {
-  const char* device;
-  const char* captures;  // "CAPTURE [SAT-CAPTURE]", paths under tests/data/smartctl
-  const char* kind;      // the JSON's "kind"
-  int status;
-  const char* summary;   // state line and notes
-};
-
-const KindCase kKindCases[] = {
-    {"nvme0n1", "nvme/smartctl-7.3-960PRO-error-entries.txt", "\"nvme\"", 0, "nvme0n1 with partitions : PASSED\n"},
-    {"nvme1n1", "nvme/handmade-7.4-980PRO-worn-media-errors-selftest-failed.txt", "\"nvme\"", 1,
-     "nvme1n1 with partitions : FAILING\n    Percentage used (104%) has reached the wear limit (100%)\n"
-     "    Too many media and data integrity errors\n    Newest self-test failed: Completed: failed segments\n"},
-    {"nvme2n1", "nvme/smartctl-7.2-CT4000P3PSSD8-failed-spare.txt", "\"nvme\"", 2,
-     "nvme2n1 with partitions : FAILED\n    Available spare has fallen below its threshold\n"
-     "    Media has been placed in read-only mode\n"},
-    {"nvme3n1", "nvme/smartctl-7.4-980PRO-read-selftest-failed.txt", "\"nvme\"", 0,
-     "nvme3n1 with partitions : PASSED\n    The self-test log could not be read: Read Self-test Log failed: "
-     "Invalid Field in Command (0x002)\n"},
-    {"sda", "scsi/smartctl-5.41-ST3300657SS-failure-prediction.txt", "\"scsi\"", 2,
-     "sda with partitions : FAILED\n    FAILURE PREDICTION THRESHOLD EXCEEDED\n"},
-    {"sdb", "scsi/smartctl-6.6-HUH721212AL5204-ok.txt", "\"scsi\"", 0, "sdb with partitions : PASSED\n"},
-    {"sdc", "scsi/handmade-7.3-SAS-x-defects-uncorrected-selftest.txt", "\"scsi\"", 1,
-     "sdc with partitions : FAILING\n    Too many grown defects\n    Too many uncorrected read errors\n"},
-    {"sdd", "other/smartctl-6.6-unknown-usb-bridge.txt other/smartctl-6.6-unknown-usb-bridge-d-sat.txt", "\"ata\"", 0,
-     "sdd with partitions : PASSED\n"},
-    {"sde", "scsi/handmade-7.3-usb-as-scsi-no-smart.txt", "null", 3,
-     "sde with partitions : UNKNOWN\n    SMART not supported: SMART support is:     Unavailable - device lacks SMART "
-     "capability.\n"},
-    {"mmcblk0", "other/smartctl-7.4-mmcblk0-unable-to-detect.txt", "null", 3,
-     "mmcblk0 with partitions : UNKNOWN\n    SMART not supported: /dev/mmcblk0: Unable to detect device type\n"},
-    {"vda", "other/handmade-7.4-vda-unable-to-detect.txt other/handmade-7.4-vda-d-sat-open-failed.txt", "null", 3,
-     "vda with partitions : UNKNOWN\n    SMART not supported: /dev/vda: Unable to detect device type\n"},
-};
-
-std::string kindMachineDrives() {
-  std::string drives;
-  for (const KindCase& c : kKindCases) {
-    drives += std::string("/dev/") + c.device;
-    std::istringstream captures(c.captures);
-    for (std::string file; captures >> file;) drives += " tests/data/smartctl/" + file;
+TEST_F(TarvelCommand, EveryKindOfDriveIsJudgedFromSmartctlsAnswers) {
+  const auto cases = testing_support::readCases("cli/kinds.txt");
+  std::string devices, drives;
+  for (const auto& c : cases) {
+    devices += c[0] + "\n";
+    drives += "/dev/" + c[0];
+    for (const std::string& file : testing_support::split(c[1], " ")) drives += " tests/data/smartctl/" + file;
     drives += "\n";
   }
-  return drives;
-}
-
-std::string kindMachineDevices() {
-  std::string devices;
-  for (const KindCase& c : kKindCases) devices += std::string(c.device) + "\n";
-  return devices;
-}
-
-}  // namespace
-
-TEST_F(TarvelCommand, EveryKindOfDriveIsJudgedFromSmartctlsAnswers) {
-  fs::path m = machine("kinds", kindMachineDevices(), kLinuxHeader, kindMachineDrives());
+  fs::path m = machine("kinds", devices, kLinuxHeader, drives);
   const fs::path calls = m / "Contents/MacOS/captures/calls.log";
   std::ofstream(calls).close();
-  for (const KindCase& c : kKindCases) {
-    const std::string device = std::string("/dev/") + c.device;
-    Result r = tarvel(m, {device}, false);
-    EXPECT_EQ(r.status, c.status) << c.device << ": " << r.out << r.err;
-    EXPECT_EQ(summary(r.out), c.summary) << c.device;
+  for (const auto& c : cases) {
+    std::string summary = c[0] + " with partitions : " + c[4] + "\n";
+    for (const std::string& note : testing_support::split(c[5])) summary += "    " + note + "\n";
+    Result r = tarvel(m, {"/dev/" + c[0]}, false);
+    EXPECT_EQ(r.status, std::stoi(c[3])) << c.line << ": " << r.out << r.err;
+    EXPECT_EQ(TarvelCommand::summary(r.out), summary) << c.line;
     // Nothing of the ATA report for a drive that is not ATA.
-    if (std::string(c.kind) != "\"ata\"") {
-      EXPECT_FALSE(has(r.out, "Offline data collection")) << c.device << r.out;
+    if (c[2] != "ata") {
+      EXPECT_FALSE(has(r.out, "Offline data collection")) << c.line << r.out;
     }
 
-    Result json = tarvel(m, {"--json", device}, false);
-    EXPECT_EQ(json.status, c.status) << c.device;
+    Result json = tarvel(m, {"--json", "/dev/" + c[0]}, false);
+    EXPECT_EQ(json.status, std::stoi(c[3])) << c.line;
     ASSERT_TRUE(validJson(json.out)) << json.out;
-    EXPECT_TRUE(has(json.out, std::string("\"kind\": ") + c.kind)) << c.device << json.out;
+    EXPECT_TRUE(has(json.out, "\"kind\": " + (c[2] == "null" ? c[2] : "\"" + c[2] + "\""))) << c.line << json.out;
     // Without a health answer the health is unknown (0), never passed.
-    if (c.status == 3) {
-      EXPECT_TRUE(has(json.out, "\"health\": 0,")) << c.device << json.out;
+    if (c[3] == "3") {
+      EXPECT_TRUE(has(json.out, "\"health\": 0,")) << c.line << json.out;
     }
   }
 
   Result info = tarvel(m, {"--info", "/dev/nvme1n1", "/dev/sdc", "/dev/sdd"}, false);
-  for (const char* line : {"\n  Model: Samsung 980 PRO with Heatsink 2TB\n", "\n  Capacity: 2.00 TB\n", "\n  Kind: NVMe\n",
-                           "\n  Percentage used: 104%\n", "\n  Media and data integrity errors: 12\n",
-                           "\n  Model: HGST HUH721212AL5204\n", "\n  Kind: SCSI\n", "\n  Grown defects: 195\n",
-                           "\n  Device type: sat\n", "\n  Model: WDC WD10JMVW-11AJGS4\n"})
+  for (const char* line :
+       {"\n  Model: Samsung 980 PRO with Heatsink 2TB\n", "\n  Capacity: 2.00 TB\n", "\n  Kind: NVMe\n",
+        "\n  Percentage used: 104%\n", "\n  Media and data integrity errors: 12\n", "\n  Model: HGST HUH721212AL5204\n",
+        "\n  Kind: SCSI\n", "\n  Grown defects: 195\n", "\n  Device type: sat\n", "\n  Model: WDC WD10JMVW-11AJGS4\n"})
     EXPECT_TRUE(has(info.out, line)) << line << info.out;
   Result json = tarvel(m, {"--json", "/dev/nvme1n1"}, false);
   for (const char* part : {"\"percentageUsed\": 104", "\"mediaErrors\": 12", "\"powerOnHours\": 5077",
@@ -408,9 +369,10 @@ TEST_F(TarvelCommand, MachineWhoseOnlyDiskHasNoSmartExitsUnknown) {
 }
 
 TEST_F(TarvelCommand, NvmeAndScsiRawDataReplaysWithoutSmartctl) {
-  fs::path m = machine("raw", "nvme0n1\nsda\n", kLinuxHeader,
-                       "/dev/nvme0n1 tests/data/smartctl/nvme/handmade-7.4-980PRO-worn-media-errors-selftest-failed.txt\n"
-                       "/dev/sda tests/data/smartctl/scsi/smartctl-5.41-ST3300657SS-failure-prediction.txt\n");
+  fs::path m =
+      machine("raw", "nvme0n1\nsda\n", kLinuxHeader,
+              "/dev/nvme0n1 tests/data/smartctl/nvme/handmade-7.4-980PRO-worn-media-errors-selftest-failed.txt\n"
+              "/dev/sda tests/data/smartctl/scsi/smartctl-5.41-ST3300657SS-failure-prediction.txt\n");
   ASSERT_EQ(tarvel(m, {}).status, 2);
   // No smartctl answers any more: the saved answers alone judge each drive.
   fs::remove_all(m / "Contents/MacOS/captures");
@@ -433,14 +395,18 @@ TEST_F(TarvelCommand, SleepingDiskIsNotWokenByACheck) {
   std::ofstream(captures / "calls.log").close();
   Result r = tarvel(m, {"/dev/sdb"}, false);
   EXPECT_EQ(r.status, 3);
-  EXPECT_EQ(summary(r.out), "sdb with partitions : UNKNOWN\n    asleep: not woken for this check; the state shown is "
-                            "the last one read\n");
+  EXPECT_EQ(summary(r.out),
+            "sdb with partitions : UNKNOWN\n    asleep: not woken for this check; the state shown is "
+            "the last one read\n");
   EXPECT_TRUE(has(readFile(captures / "calls.log"), "-n standby -i /dev/sdb\n")) << readFile(captures / "calls.log");
   EXPECT_TRUE(has(tarvel(m, {"--json", "/dev/sdb"}, false).out, "\"asleep\": true"));
 
   // Told to, a check wakes it and reads it; so does a lower wear limit find the NVMe drive worn.
-  ASSERT_EQ(tarvel(m, {"defaults", "write", "org.tarvel.TarvelMenuItem", "WakeSleepingDrives", "-bool", "YES"}, false).status, 0);
-  ASSERT_EQ(tarvel(m, {"defaults", "write", "org.tarvel.TarvelMenuItem", "NVMeWearLimit", "-int", "1"}, false).status, 0);
+  ASSERT_EQ(
+      tarvel(m, {"defaults", "write", "org.tarvel.TarvelMenuItem", "WakeSleepingDrives", "-bool", "YES"}, false).status,
+      0);
+  ASSERT_EQ(tarvel(m, {"defaults", "write", "org.tarvel.TarvelMenuItem", "NVMeWearLimit", "-int", "1"}, false).status,
+            0);
   EXPECT_EQ(summary(tarvel(m, {"/dev/sdb", "/dev/nvme0n1"}, false).out),
             "sdb with partitions : PASSED\nnvme0n1 with partitions : FAILING\n"
             "    Percentage used (2%) has reached the wear limit (1%)\n"

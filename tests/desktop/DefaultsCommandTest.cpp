@@ -2,11 +2,11 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <sstream>
 
 #include "platform/Domains.h"
 #include "platform/linux/PlistDomainStore.h"
+#include "tests/CaseFile.h"
 #include "tests/support/TestPlatform.h"
 
 namespace {
@@ -14,17 +14,6 @@ namespace {
 // Points XDG_CONFIG_HOME at a scratch folder for one test.
 class DefaultsCommandTest : public ::testing::Test {
  protected:
-  DefaultsCommandTest() {
-    if (const char* old = std::getenv("XDG_CONFIG_HOME")) saved_ = old;
-    setenv("XDG_CONFIG_HOME", scratch.path().c_str(), 1);
-  }
-  ~DefaultsCommandTest() override {
-    if (saved_)
-      setenv("XDG_CONFIG_HOME", saved_->c_str(), 1);
-    else
-      unsetenv("XDG_CONFIG_HOME");
-  }
-
   struct Result {
     int status;
     std::string out, err;
@@ -39,9 +28,7 @@ class DefaultsCommandTest : public ::testing::Test {
   }
 
   testing_support::ScratchDir scratch;
-
- private:
-  std::optional<std::string> saved_;
+  testing_support::EnvironmentScope env{{{"XDG_CONFIG_HOME", scratch.path().string()}}};
 };
 
 }  // namespace
@@ -54,12 +41,9 @@ TEST_F(DefaultsCommandTest, WriteReadAndDeleteWithTypes) {
     PlistValue stored;
     std::string printed;
   } cases[] = {
-      {{"PollDrives", "-bool", "NO"}, false, "0"},
-      {{"EmailSSL", "-bool", "true"}, true, "1"},
-      {{"GrowlDrivePassed", "-bool", "0"}, false, "0"},
-      {{"CustomErrorCountValue", "-int", "-12"}, -12, "-12"},
-      {{"PollingInterval", "-float", "90.5"}, 90.5, "90.5"},
-      {{"EmailCustomPort", "-string", "587"}, "587", "587"},
+      {{"PollDrives", "-bool", "NO"}, false, "0"},           {{"EmailSSL", "-bool", "true"}, true, "1"},
+      {{"GrowlDrivePassed", "-bool", "0"}, false, "0"},      {{"CustomErrorCountValue", "-int", "-12"}, -12, "-12"},
+      {{"PollingInterval", "-float", "90.5"}, 90.5, "90.5"}, {{"EmailCustomPort", "-string", "587"}, "587", "587"},
       {{"EmailHostName", "my host"}, "my host", "my host"},
   };
   for (const auto& c : cases) {
@@ -87,28 +71,13 @@ TEST_F(DefaultsCommandTest, WriteReadAndDeleteWithTypes) {
 TEST_F(DefaultsCommandTest, ErrorsHaveMessagesAndStatus) {
   const std::string d = platform::kMenuItemDomain;
   run({"write", d, "Present", "1"});
-  struct Case {
-    std::vector<std::string> args;
-    int status;
-    std::string message;
-  } cases[] = {
-      {{"read", d, "Missing"}, 1, "The domain/default pair of (org.tarvel.TarvelMenuItem, Missing) does not exist"},
-      {{"delete", d, "Missing"}, 1, "The domain/default pair of (org.tarvel.TarvelMenuItem, Missing) does not exist"},
-      {{"read", "org.example.none"}, 1, "Domain org.example.none does not exist"},
-      {{"delete", "org.example.none"}, 1, "Domain (org.example.none) not found."},
-      {{"write", d, "K", "-bool", "maybe"}, 1, "\"maybe\" is not a boolean"},
-      {{"write", d, "K", "-int", "12abc"}, 1, "\"12abc\" is not an integer"},
-      {{"write", d, "K", "-float", "fast"}, 1, "\"fast\" is not a number"},
-      {{"write", d, "K", "-array", "x"}, 2, "unknown value type -array"},
-      {{"write", "../x", "K", "v"}, 2, "is not a domain name"},
-      {{"write", d, "K"}, 2, "usage:"},
-      {{"frobnicate"}, 2, "usage:"},
-      {{}, 2, "usage:"},
-  };
-  for (const auto& c : cases) {
-    auto r = run(c.args);
-    EXPECT_EQ(r.status, c.status) << ::testing::PrintToString(c.args);
-    EXPECT_NE(r.err.find(c.message), std::string::npos) << ::testing::PrintToString(c.args) << ": " << r.err;
+  for (const auto& c : testing_support::readCases("desktop/defaults-errors.txt")) {
+    std::vector<std::string> args = testing_support::split(c[0], " ");
+    for (std::string& a : args)
+      if (a == "MENU") a = d;
+    auto r = run(args);
+    EXPECT_EQ(r.status, std::stoi(c[1])) << c.line;
+    EXPECT_NE(r.err.find(c[2]), std::string::npos) << c.line << ": " << r.err;
   }
   EXPECT_EQ(stored(d)->size(), 1u);  // nothing written by the failures
 }

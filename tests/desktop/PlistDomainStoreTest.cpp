@@ -53,9 +53,16 @@ TEST_F(PlistStoreTest, MainApplicationDomainIsSeenAndOwnDomainWins) {
 TEST_F(PlistStoreTest, EveryValueKindSurvivesTheFile) {
   PlistValue::Dict nested = {{"n", -7}, {"list", PlistValue::Array{1, "two", 3.5}}};
   PlistValue::Dict all = {
-      {"bool", true},  {"int", -42},  {"big", 9000000000LL}, {"real", 0.1}, {"float", static_cast<double>(2.5f)},
-      {"text", "Über <&> \"quoted\""}, {"empty", ""}, {"date", platform::Date{1700000000}},
-      {"data", std::vector<uint8_t>{0, 1, 254, 255}}, {"dict", nested},
+      {"bool", true},
+      {"int", -42},
+      {"big", 9000000000LL},
+      {"real", 0.1},
+      {"float", static_cast<double>(2.5f)},
+      {"text", "Über <&> \"quoted\""},
+      {"empty", ""},
+      {"date", platform::Date{1700000000}},
+      {"data", std::vector<uint8_t>{0, 1, 254, 255}},
+      {"dict", nested},
   };
   store->save("org.example.kinds", all);
   auto back = PlistDomainStore(folder, &log).load("org.example.kinds");
@@ -158,16 +165,12 @@ TEST_F(PlistStoreTest, ConcurrentThreadsAndProcessesLoseNoWrite) {
 }
 
 TEST(PlistStoreFolder, FollowsXdgConfigHome) {
-  const char* old = std::getenv("XDG_CONFIG_HOME");
-  std::string saved = old ? old : "";
-  setenv("XDG_CONFIG_HOME", "/somewhere/config", 1);
-  EXPECT_EQ(platform::real::defaultPreferencesFolder(), "/somewhere/config/Tarvel/Preferences");
-  setenv("XDG_CONFIG_HOME", "relative/ignored", 1);
+  {
+    testing_support::EnvironmentScope absolute{{{"XDG_CONFIG_HOME", "/somewhere/config"}}};
+    EXPECT_EQ(platform::real::defaultPreferencesFolder(), "/somewhere/config/Tarvel/Preferences");
+  }
+  testing_support::EnvironmentScope relative{{{"XDG_CONFIG_HOME", "relative/ignored"}}};
   EXPECT_EQ(platform::real::defaultPreferencesFolder().find("relative"), std::string::npos);
-  if (old)
-    setenv("XDG_CONFIG_HOME", saved.c_str(), 1);
-  else
-    unsetenv("XDG_CONFIG_HOME");
 }
 
 // A writer killed at any moment (kill -9) leaves no temporary file behind

@@ -1,5 +1,6 @@
 #include "discovery/KRSMARTScanner.h"
 
+#include "tests/CaseFile.h"
 #include "tests/support/TestPlatform.h"
 
 using testing_support::FakeSmartctl;
@@ -7,12 +8,12 @@ using testing_support::PlatformTest;
 
 namespace {
 
-// One line per drive: "location: name | name".
+// One line per drive: "location: name, name".
 std::vector<std::string> summary(const std::vector<KRSMARTDrive>& drives) {
   std::vector<std::string> out;
   for (const auto& d : drives) {
     std::string line = d.driveLocation().value_or("?") + ":";
-    for (uint64_t i = 0; i < d.drivePartitionCount(); ++i) line += (i ? " | " : " ") + d.partitionNameAtIndex(i);
+    for (uint64_t i = 0; i < d.drivePartitionCount(); ++i) line += (i ? ", " : " ") + d.partitionNameAtIndex(i);
     out.push_back(line);
   }
   return out;
@@ -28,17 +29,12 @@ std::string listing(const std::string& name) {
   return testing_support::readFile(testing_support::sourceDir() / "tests/discovery/listings" / (name + ".txt"));
 }
 
-const char* kMacVolumesWithYear =
-    "total 8\n"
-    "drwxrwxrwt@  5 root   admin   170 Jan  3 10:12 .\n"
-    "lrwxr-xr-x   1 root   admin     1 Jan  1  2020 Macintosh HD -> /\n";
-
 class ScannerTest : public PlatformTest {
  protected:
   // ls and df programs that print prepared listings; ls answers "/dev"
   // with `devices` and "-la /Volumes" with `volumes`.
   discovery::NamingProfile listings(discovery::NamingProfile p, const std::string& devices, const std::string& mounts,
-                         const std::string& volumes = "") {
+                                    const std::string& volumes = "") {
     auto dir = scratch.path() / "listings";
     scratch.write("listings/devices", devices);
     scratch.write("listings/mounts", mounts);
@@ -46,9 +42,13 @@ class ScannerTest : public PlatformTest {
     p.lsPath = scratch
                    .write("bin/ls",
                           "#!/bin/sh\ncase \"$*\" in\n"
-                          "  /dev) exec cat '" + (dir / "devices").string() + "' ;;\n"
-                          "  '-la /Volumes') exec cat '" + (dir / "volumes").string() + "' ;;\n"
-                          "esac\nexit 64\n",
+                          "  /dev) exec cat '" +
+                              (dir / "devices").string() +
+                              "' ;;\n"
+                              "  '-la /Volumes') exec cat '" +
+                              (dir / "volumes").string() +
+                              "' ;;\n"
+                              "esac\nexit 64\n",
                           true)
                    .string();
     p.dfPath = scratch.write("bin/df", "#!/bin/sh\nexec cat '" + (dir / "mounts").string() + "'\n", true).string();
@@ -63,42 +63,15 @@ class ScannerTest : public PlatformTest {
 
 }  // namespace
 
+// The cases of tests/discovery/listings.txt.
 TEST_F(ScannerTest, BuildsDrivesFromListings) {
-  struct Case {
-    const char* name;
-    discovery::NamingProfile profile;
-    std::string devices, mounts, volumes;
-    std::vector<std::string> drives;
-  };
-  const Case cases[] = {
-      {"macOS",
-       discovery::macOSNaming(),
-       kMacDevices,
-       listing("mac-df"),
-       listing("mac-volumes"),
-       {"/dev/disk0: Macintosh HD | Macintosh HD", "/dev/disk1: Backup Disk", "/dev/disk12:",
-        "/dev/disk123: Big | Other", "/dev/disk1000s1: Huge"}},
-      {"macOS, root link dated with a year",
-       discovery::macOSNaming(),
-       "disk0\n",
-       "/dev/disk0s2 976490576 409654344 566324232 42% 1 1 42% /\n",
-       kMacVolumesWithYear,
-       {"/dev/disk0: unknown"}},
-      {"macOS, no root link", discovery::macOSNaming(), "disk0\n", "/dev/disk0s2 9 4 5 42% 1 1 42% /\n", "", {"/dev/disk0: unknown"}},
-      {"macOS, no disk mounted", discovery::macOSNaming(), "disk0\ndisk1\n", "Filesystem 512-blocks\n", "", {"/dev/disk0:", "/dev/disk1:"}},
-      {"Linux",
-       discovery::linuxNaming(),
-       listing("linux-devices"),
-       listing("linux-df"),
-       "",
-       {"/dev/sda: Backup Disk", "/dev/sdb:", "/dev/nvme0n1: / | /boot/efi", "/dev/mmcblk0: sdcard",
-        "/dev/sdc: USB STICK", "/dev/sdd: /srv/data"}},
-  };
-  for (const auto& c : cases) {
+  auto text = [](const std::string& field) { return field.starts_with("@") ? listing(field.substr(1)) : field; };
+  for (const auto& c : testing_support::readCases("discovery/listings.txt")) {
     auto scanner = KRSMARTScanner();
-    scanner.setNamingProfile(listings(c.profile, c.devices, c.mounts, c.volumes));
-    EXPECT_TRUE(scanner.scanForDrives()) << c.name;
-    EXPECT_EQ(summary(scanner.getDrives()), c.drives) << c.name;
+    scanner.setNamingProfile(listings(c[1] == "linux" ? discovery::linuxNaming() : discovery::macOSNaming(), text(c[2]),
+                                      text(c[3]), text(c[4])));
+    EXPECT_TRUE(scanner.scanForDrives()) << c.line;
+    EXPECT_EQ(summary(scanner.getDrives()), testing_support::split(c[5])) << c.line;
   }
   EXPECT_TRUE(mem.log->contains("Error: could not find root volume name from ls"));
 }
@@ -116,7 +89,8 @@ TEST_F(ScannerTest, ScanningAgainRebuildsTheSameListObject) {
 
 TEST_F(ScannerTest, DebugMessagesFollowThePreferenceAtEachScan) {
   KRSMARTScanner scanner;
-  scanner.setNamingProfile(listings(discovery::macOSNaming(), "disk0\n", "/dev/disk0s2 9 4 5 42% 1 1 42% /\n", listing("mac-volumes")));
+  scanner.setNamingProfile(
+      listings(discovery::macOSNaming(), "disk0\n", "/dev/disk0s2 9 4 5 42% 1 1 42% /\n", listing("mac-volumes")));
   scanner.scanForDrives();
   EXPECT_FALSE(mem.log->contains("Parsing drives."));
   mem.platform.preferences->setBool("OutputDebugMessages", true);
@@ -128,19 +102,24 @@ TEST_F(ScannerTest, ListingFailures) {
   struct Case {
     const char* name;
     bool commandLine;
-    bool lsFails;           // else df fails
-    std::string body;       // the failing program; empty: it does not exist
+    bool lsFails;      // else df fails
+    std::string body;  // the failing program; empty: it does not exist
     const char* logged;
     bool alert;
     size_t drivesLeft;
   };
   const Case cases[] = {
-      {"ls cannot start", false, true, "", "Exception occured in parseDrives->parseCommandLine(lsArray)- LaunchException: ", true, 0},
-      {"ls cannot start, command line", true, true, "", "Exception occured in parseDrives->parseCommandLine(lsArray)- ", false, 0},
+      {"ls cannot start", false, true, "",
+       "Exception occured in parseDrives->parseCommandLine(lsArray)- LaunchException: ", true, 0},
+      {"ls cannot start, command line", true, true, "", "Exception occured in parseDrives->parseCommandLine(lsArray)- ",
+       false, 0},
       {"ls killed", false, true, "kill -9 $$", "ls returned error code: -9", false, 0},
-      {"ls prints nothing", false, true, "exit 0", "Exception occured in parseDrives->parseCommandLine(lsArray)- RangeException: ", true, 0},
-      {"df cannot start", false, false, "", "Exception occured in parseDrives->parseCommandLine(lsArray)- LaunchException: ", true, 2},
-      {"df cannot start, command line", true, false, "", "Exception occured in parseDrives->parseCommandLine(lsArray)- ", false, 2},
+      {"ls prints nothing", false, true, "exit 0",
+       "Exception occured in parseDrives->parseCommandLine(lsArray)- RangeException: ", true, 0},
+      {"df cannot start", false, false, "",
+       "Exception occured in parseDrives->parseCommandLine(lsArray)- LaunchException: ", true, 2},
+      {"df cannot start, command line", true, false, "",
+       "Exception occured in parseDrives->parseCommandLine(lsArray)- ", false, 2},
       {"df killed", false, false, "kill -9 $$", "df returned error code: -9", false, 2},
   };
   std::optional<platform::memory::MemoryAlerts::Alert> alert;
@@ -148,7 +127,8 @@ TEST_F(ScannerTest, ListingFailures) {
     mem.log->clear();
     mem.alerts->shown.clear();
     auto scanner = c.commandLine ? KRSMARTScanner::initForCommandLine() : KRSMARTScanner();
-    discovery::NamingProfile p = listings(discovery::macOSNaming(), "disk0\ndisk1\n", "/dev/disk0s2 9 4 5 42% 1 1 42% /Volumes/A\n");
+    discovery::NamingProfile p =
+        listings(discovery::macOSNaming(), "disk0\ndisk1\n", "/dev/disk0s2 9 4 5 42% 1 1 42% /Volumes/A\n");
     std::string& failing = c.lsFails ? p.lsPath : p.dfPath;
     failing = c.body.empty() ? (scratch.path() / "missing").string() : program("failing", c.body);
     scanner.setNamingProfile(p);
@@ -179,7 +159,8 @@ TEST_F(ScannerTest, RootListingFailuresNameTheVolumeUnknown) {
   };
   const Case cases[] = {
       {"killed", false, true, "ls returned error code: -9", false},
-      {"cannot start", false, false, "Exception occured in findRootVolumeName->parseCommandLine- LaunchException: ", true},
+      {"cannot start", false, false,
+       "Exception occured in findRootVolumeName->parseCommandLine- LaunchException: ", true},
       {"cannot start, command line", true, false, "Exception occured in findRootVolumeName->parseCommandLine- ", false},
   };
   for (const auto& c : cases) {
@@ -202,8 +183,8 @@ TEST_F(ScannerTest, RootListingFailuresNameTheVolumeUnknown) {
 
 namespace {
 
-const char* kSteps[][3] = {{"-i", nullptr}, {"-H", nullptr},         {"-c", nullptr},
-                           {"-A", nullptr}, {"-l", "error"},         {"-l", "selftest"}};
+const char* kSteps[][3] = {{"-i", nullptr}, {"-H", nullptr}, {"-c", nullptr},
+                           {"-A", nullptr}, {"-l", "error"}, {"-l", "selftest"}};
 
 // Answers every update step for `device` with `text`.
 void answerAll(FakeSmartctl& fake, const std::string& device, const std::string& text) {

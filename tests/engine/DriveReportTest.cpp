@@ -48,10 +48,12 @@ TEST_F(DriveReport, WholeDrive) {
 }
 
 TEST_F(DriveReport, EmptyLogs) {
-  answer({"-H", "/dev/sda"}, "=== START OF READ SMART DATA SECTION ===\n"
-                 "SMART overall-health self-assessment test result: FAILED!\n");
-  answer({"-l", "selftest", "/dev/sda"}, "=== START OF READ SMART DATA SECTION ===\n"
-                             "No self-tests have been logged.  [To run self-tests, use: smartctl -t]\n");
+  answer({"-H", "/dev/sda"},
+         "=== START OF READ SMART DATA SECTION ===\n"
+         "SMART overall-health self-assessment test result: FAILED!\n");
+  answer({"-l", "selftest", "/dev/sda"},
+         "=== START OF READ SMART DATA SECTION ===\n"
+         "No self-tests have been logged.  [To run self-tests, use: smartctl -t]\n");
   drive.updateInfo();
   const std::string report = drive.description();
   EXPECT_NE(report.find("\nHealth: Failed\nOverall Health: FAILED!\n"), std::string::npos) << report;
@@ -59,7 +61,8 @@ TEST_F(DriveReport, EmptyLogs) {
   EXPECT_NE(report.find("Error Log: \nNo errors logged.\nSelf Test Log Revision: "), std::string::npos) << report;
   EXPECT_TRUE(report.ends_with("Self Test Log Count: 0\nSelf Test Log:\n\nNo self tests logged.\n\n")) << report;
 
-  answer({"-H", "/dev/sda"}, "=== START OF READ SMART DATA SECTION ===\nSMART overall-health self-assessment test result: \n");
+  answer({"-H", "/dev/sda"},
+         "=== START OF READ SMART DATA SECTION ===\nSMART overall-health self-assessment test result: \n");
   drive.updateInfo();
   EXPECT_NE(drive.description().find("\nHealth: Unknown\n"), std::string::npos);
 }

@@ -119,6 +119,8 @@ TEST_F(DriveSteps, DisabledSmartIsSwitchedOnOncePerLine) {
        1,
        {"SMART cannot be reenabled."}},
       {"no answer", "ATA Version is:   8\nSMART support is: Disabled\n", "", 1, {"SMART cannot be reenabled."}},
+      {"the ATA line itself", "ATA Version is:   Disabled 8\n", "SMART Enabled.\n", 1, {}},
+      {"before the ATA line", "Device Model:     Disabled Drive\nATA Version is:   8\n", "SMART Enabled.\n", 0, {}},
   };
   for (const auto& c : cases) {
     testing_support::FakeSmartctl f(scratch.path() / c.name);
@@ -136,14 +138,6 @@ TEST_F(DriveSteps, DisabledSmartIsSwitchedOnOncePerLine) {
     for (const char* m : c.logged) EXPECT_TRUE(mem.log->contains(m)) << c.name << ": " << m;
     EXPECT_TRUE(mem.log->contains("Done parsing information.")) << c.name;
   }
-}
-
-TEST_F(DriveSteps, DisabledSmartInTheSelfTestLogCountsAsATestInProgress) {
-  const std::string disabled = "SMART Disabled. Use option -s with argument 'on' to enable it.\n";
-  answer({"-l", "selftest", "/dev/sda"}, "=== START OF READ SMART DATA SECTION ===\n" + disabled + disabled);
-  drive.parseSelftestLog();
-  EXPECT_EQ(prefs().integerForKey("TestsInProgress"), 2);
-  EXPECT_TRUE(drive.driveTestInProgress());
 }
 
 TEST_F(DriveSteps, LogAccessors) {

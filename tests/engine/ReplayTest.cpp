@@ -6,11 +6,16 @@
 #include <filesystem>
 
 #include "engine/KRSMARTDrive.h"
+#include "monitor/RegisteredDefaults.h"
+#include "platform/Format.h"
+#include "tests/CaseFile.h"
 #include "tests/support/TestPlatform.h"
 
 namespace fs = std::filesystem;
 using testing_support::buildDir;
+using testing_support::readCases;
 using testing_support::sourceDir;
+using testing_support::split;
 
 namespace {
 
@@ -30,12 +35,7 @@ class Replay : public testing_support::PlatformTest {
     fs::create_directories(bundle() / "Contents/MacOS");
     fs::create_symlink(kSmartctl, bundle() / "Contents/MacOS/smartctl");
     fs::create_directories(mem.platform.bundle.logsFolder);
-    prefs().registerDefaults({
-        {"IgnoreAttribute190", "YES"},  {"IgnoreAttribute196", "NO"},     {"RememberBadSectors", "NO"},
-        {"CustomBadSectorCount", "NO"}, {"CustomBadSectorCountValue", 0}, {"CustomErrorCount", "NO"},
-        {"CustomErrorCountValue", 50},  {"RememberErrorCount", "NO"},     {"FailedTestIsNew", "NO"},
-        {"DisplayTempInFahrenheit", "NO"},
-    });
+    prefs().registerDefaults(monitor::registeredDefaults());
   }
 
   fs::path tool() const { return buildDir() / "tools/fakedrive/tarvel-fakedrive"; }
@@ -100,53 +100,29 @@ TEST_F(Replay, HealthyDiskReadsCompletely) {
 }
 
 TEST_F(Replay, IdentityTexts) {
-  struct Case {
-    const char* drive;
-    std::optional<std::string> capacity, rotation, ata, sata;
-  } cases[] = {
-      {"healthy-hdd", "4.00 TB", "5400 rpm", "3", "SATA 3.1, 6.0 Gb/s (current: 6.0 Gb/s)"},
-      {"old-ata7", "160 GB", "7200 rpm", "7", "SATA 2.5, 3.0 Gb/s (current: 1.5 Gb/s)"},
-      {"ssd-4kn", "1.00 TB", "Solid State Device", "4", "SATA 3.3, 6.0 Gb/s (current: 6.0 Gb/s)"},
-      {"smart-ambiguous", "2.00 TB", "7200 rpm", "3", "SATA 3.1, 6.0 Gb/s (current: 6.0 Gb/s)"},
-  };
-  for (const auto& c : cases) {
-    KRSMARTDrive d = replayed(c.drive);
+  for (const auto& c : readCases("engine/replay.txt", "identity")) {
+    KRSMARTDrive d = replayed(c[0]);
     d.parseInfo();
-    EXPECT_EQ(std::make_tuple(d.driveCapacity(), d.driveRotationRate(), d.driveATAVersion(), d.driveSATAVersion()),
-              std::make_tuple(c.capacity, c.rotation, c.ata, c.sata))
-        << c.drive;
-    EXPECT_FALSE(d.getRunVeryPermissive()) << c.drive;
+    EXPECT_EQ(std::vector<std::optional<std::string>>(
+                  {d.driveCapacity(), d.driveRotationRate(), d.driveATAVersion(), d.driveSATAVersion()}),
+              std::vector<std::optional<std::string>>(c.fields.begin() + 1, c.fields.end()))
+        << c.line;
+    EXPECT_FALSE(d.getRunVeryPermissive()) << c.line;
   }
 }
 
 // What a whole check makes of each simulated drive.
 TEST_F(Replay, Verdicts) {
-  struct Case {
-    const char* drive;
-    int32_t health;
-    std::array<int32_t, 5> flags;  // reallocated sectors, events, current, offline, other
-    std::vector<std::string> reasons;
-    size_t errorEntries, tests;
-  } cases[] = {
-      // Once failed, the counts and the failed self-tests add no reasons.
-      {"failed-health", 3, {3, 1, 1, 1, 1}, {"Reallocated bad sector status is failed"}, 1, 3},
-      {"failing-reallocated", 2, {2, 1, 2, 2, 1},
-       {"Failed selftest status", "Too many reallocated bad sectors", "Too many current bad sectors",
-        "Too many offline bad sectors", "Tests with errors"}, 2, 2},
-      {"read-errors", 2, {2, 2, 2, 1, 1},
-       {"Too many reallocated bad sectors", "Too many reallocated events", "Too many current bad sectors",
-        "Tests with errors"}, 5, 2},
-      {"selftest-in-progress", 1, {1, 1, 1, 1, 1}, {}, 0, 2},
-      {"attribute-in-the-past", 2, {1, 1, 1, 1, 2}, {"Attribute 3 failed in the past"}, 0, 0},
-      {"error-log-wrapped", 1, {1, 1, 1, 1, 1}, {}, 5, 0},  // 27 errors, the limit is 50
-  };
-  for (const auto& c : cases) {
-    KRSMARTDrive d = checked(c.drive);
-    EXPECT_EQ(d.driveHealth(), c.health) << c.drive;
-    EXPECT_EQ(flags(d), c.flags) << c.drive;
-    EXPECT_EQ(reasons(d), c.reasons) << c.drive;
-    EXPECT_EQ(d.driveErrorLogEntries().size(), c.errorEntries) << c.drive;
-    EXPECT_EQ(d.driveTestsCount(), c.tests) << c.drive;
+  for (const auto& c : readCases("engine/replay.txt", "verdict")) {
+    KRSMARTDrive d = checked(c[0]);
+    const std::array<int32_t, 5> f = flags(d);
+    EXPECT_EQ(
+        std::to_string(d.driveHealth()) + " | " + platform::format("%d %d %d %d %d", f[0], f[1], f[2], f[3], f[4]),
+        c[1] + " | " + c[2])
+        << c.line;
+    EXPECT_EQ(reasons(d), split(c[3])) << c.line;
+    EXPECT_EQ(d.driveErrorLogEntries().size(), std::stoul(c[4])) << c.line;
+    EXPECT_EQ(d.driveTestsCount(), std::stoull(c[5])) << c.line;
   }
   prefs().setBool("IgnoreAttribute190", false);
   EXPECT_EQ(reasons(checked("attribute-in-the-past")),
@@ -157,29 +133,14 @@ TEST_F(Replay, Verdicts) {
 }
 
 TEST_F(Replay, DecodedStatus) {
-  struct Case {
-    const char* drive;
-    std::optional<std::string> overall;
-    int32_t selfTestStatus;
-    std::string activity, execution;
-  } cases[] = {
-      {"failed-health", "FAILED!", 116, "was suspended by an interrupting command from host",
-       "The previous self-test completed having the read element of the test failed."},
-      {"selftest-log-current-failure", "PASSED", 96, "was completed without error",
-       "The previous self-test completed having the servo (and/or seek) element of the test failed."},
-      {"selftest-in-progress", "PASSED", 249, "is in progress",
-       "Self-test routine in progress... 90% of test remaining."},
-      {"health-unsupported", "FAILED!", 0, "was completed without error",
-       "The previous self-test routine completed without error or no self-test has ever been run."},
-  };
-  for (const auto& c : cases) {
-    KRSMARTDrive d = replayed(c.drive);
+  for (const auto& c : readCases("engine/replay.txt", "status")) {
+    KRSMARTDrive d = replayed(c[0]);
     d.parseHealth();
     d.parseCapabilities();
-    EXPECT_EQ(d.driveOverallHealth(), c.overall) << c.drive;
-    EXPECT_EQ(d.driveSelfTestStatus(), c.selfTestStatus) << c.drive;
-    EXPECT_EQ(d.driveOfflineDataCollectionActivity(), c.activity) << c.drive;
-    EXPECT_EQ(d.driveSelfTestExecution(), c.execution) << c.drive;
+    EXPECT_EQ(d.driveOverallHealth(), c[1]) << c.line;
+    EXPECT_EQ(d.driveSelfTestStatus(), std::stoi(c[2])) << c.line;
+    EXPECT_EQ(d.driveOfflineDataCollectionActivity(), c[3]) << c.line;
+    EXPECT_EQ(d.driveSelfTestExecution(), c[4]) << c.line;
   }
 }
 
@@ -212,6 +173,7 @@ TEST_F(Replay, SelfTestCommands) {
 
   KRSMARTDrive busy = replayed("selftest-in-progress", "long");
   EXPECT_EQ(busy.runSelfTest(KRSMARTDrive::kArgExtendedTest), 3u);
+  EXPECT_FALSE(prefs().objectForKey(busy.driveLocation().value() + "_TestType"));
   KRSMARTDrive refusing = replayed("selftest-rejected", "short");
   EXPECT_EQ(refusing.runSelfTest(KRSMARTDrive::kArgShortTest), 2u);
   EXPECT_FALSE(prefs().objectForKey(refusing.driveLocation().value() + "_TestType"));
@@ -237,10 +199,11 @@ TEST_F(Replay, LogsOfADiskThatFailedItsAssessment) {
   EXPECT_EQ(drive.driveSelfTestLog(0)->getLBA(), 62431424);
 
   const std::string report = drive.description();
-  for (const char* line : {"\n5     Reallocated_Sector_Ct                  0x0033     005     005     005     "
-                           "Pre-fail     Always      FAILING NOW     1998\n",
-                           "\n  Error: Uncorrectable Error  with 8 sectors at LBA = 3B8A0C0\n",
-                           "\n# 2  Extended offline    Completed: read failure        80%     46301         62431424\n"})
+  for (const char* line :
+       {"\n5     Reallocated_Sector_Ct                  0x0033     005     005     005     "
+        "Pre-fail     Always      FAILING NOW     1998\n",
+        "\n  Error: Uncorrectable Error  with 8 sectors at LBA = 3B8A0C0\n",
+        "\n# 2  Extended offline    Completed: read failure        80%     46301         62431424\n"})
     EXPECT_NE(report.find(line), std::string::npos) << line << report;
 }
 

@@ -1,11 +1,12 @@
 #include <filesystem>
 
 #include "platform/Exception.h"
+#include "tests/CaseFile.h"
 #include "tests/support/DriveFixture.h"
 
 using testing_support::Args;
-using testing_support::DriveTest;
 using testing_support::banner;
+using testing_support::DriveTest;
 using testing_support::ScratchDir;
 
 namespace fs = std::filesystem;
@@ -26,7 +27,8 @@ class Gateway : public DriveTest {
   // An ambiguous answer whose permissive retry fails leaves the drive on
   // the very-permissive command lines.
   void leaveVeryPermissiveOn() {
-    answer(kHealthArgs, "SMART support is: Ambiguous - ATA IDENTIFY DEVICE words 82-83 don't show if SMART supported.\n");
+    answer(kHealthArgs,
+           "SMART support is: Ambiguous - ATA IDENTIFY DEVICE words 82-83 don't show if SMART supported.\n");
     fake.answer(kPermissiveHealthArgs, "one line\n");
     run(KRSMARTDrive::kArgHealth);
     ASSERT_TRUE(drive.getRunVeryPermissive());
@@ -34,35 +36,15 @@ class Gateway : public DriveTest {
 };
 
 TEST_F(Gateway, ArgumentTable) {
-  struct Row {
-    uint64_t code;
-    Args normal, permissive;
-  } rows[] = {
-      {1, {"-H", "/dev/sda"}, {"-T", "verypermissive", "-H", "/dev/sda"}},
-      {2, {"-i", "/dev/sda"}, {"-T", "verypermissive", "-i", "/dev/sda"}},
-      {3, {"-c", "/dev/sda"}, {"-T", "verypermissive", "-c", "/dev/sda"}},
-      {4, {"-A", "/dev/sda"}, {"-T", "verypermissive", "-A", "/dev/sda"}},
-      {5, {"-l", "error", "/dev/sda"}, {"-T", "verypermissive", "-l", "error", "/dev/sda"}},
-      {6, {"-l", "selftest", "/dev/sda"}, {"-T", "verypermissive", "-l", "selftest", "/dev/sda"}},
-      {7, {"-l", "selective", "/dev/sda"}, {"-T", "verypermissive", "-l", "selective", "/dev/sda"}},
-      {8, {"-t", "short", "/dev/sda"}, {"-V"}},
-      {9, {"-t", "long", "/dev/sda"}, {"-V"}},
-      {10, {"-X", "/dev/sda"}, {"-V"}},
-      {11, {"-V"}, {"-V"}},
-      {12, {"-s", "on", "/dev/sda"}, {"-s", "on", "/dev/sda"}},
-      {14, {"-r", "ataioctl,2", "-a", "/dev/sda"}, {"-r", "ataioctl,2", "-a", "/dev/sda"}},
-      {0, {"-V"}, {"-V"}},
-      {15, {"-V"}, {"-V"}},
-      {1000, {"-V"}, {"-V"}},
-  };
+  const auto rows = testing_support::readCases("engine/arguments.txt", "code");
   for (const auto& r : rows) {
-    drive.setArgumentCode(r.code);
-    EXPECT_EQ(drive.smartctlArguments(), r.normal) << r.code;
+    drive.setArgumentCode(std::stoull(r[0]));
+    EXPECT_EQ(drive.smartctlArguments(), testing_support::split(r[1], " ")) << r.line;
   }
   leaveVeryPermissiveOn();
   for (const auto& r : rows) {
-    drive.setArgumentCode(r.code);
-    EXPECT_EQ(drive.smartctlArguments(), r.permissive) << r.code;
+    drive.setArgumentCode(std::stoull(r[0]));
+    EXPECT_EQ(drive.smartctlArguments(), testing_support::split(r[2], " ")) << r.line;
   }
 }
 
@@ -91,39 +73,21 @@ TEST_F(Gateway, ReplayedDriveUsesDashAndFeedsTheFileOnStdin) {
   real.setArgumentCode(KRSMARTDrive::kArgHealth);
   lines = real.runSMARTbinary(false);
   ASSERT_TRUE(lines);
-  EXPECT_EQ(logs::OutputLines(lines->begin() + 2, lines->end()), (logs::OutputLines{"ARG[-H]", "ARG[/dev/odd name]", "STDIN[]"}));
+  EXPECT_EQ(logs::OutputLines(lines->begin() + 2, lines->end()),
+            (logs::OutputLines{"ARG[-H]", "ARG[/dev/odd name]", "STDIN[]"}));
 }
 
 TEST_F(Gateway, JudgesFailuresInTheText) {
-  struct Case {
-    const char* name;
-    std::string answer;
-    bool returned;
-    std::optional<std::string> error;
-  } cases[] = {
-      {"plain answer", banner() + "=== START ===\nresult: PASSED\n", true, std::nullopt},
-      {"two lines", "smartctl 7.3\nCopyright\n\n\n", false, "unknown error"},
-      {"open failure",
-       banner() + "Smartctl open device: /dev/sda failed: No such device\n",
-       false, "Smartctl open device: /dev/sda failed: No such device"},
-      {"identify failure", banner() + "Device Read Identity Failed: Input/output error\n", false,
-       "Device Read Identity Failed: Input/output error"},
-      {"syntax error late", banner() + "line\nother\nSyntax error: No information found for this device\n", false,
-       "Syntax error: No information found for this device"},
-      {"mandatory command failed decides nothing", banner() + "=== START ===\nA mandatory SMART command failed: exiting.\n",
-       true, std::nullopt},
-      {"failure text only counts on line 2", banner() + "fine\nopen device: x failed: y\n", true, std::nullopt},
-  };
-  for (const auto& c : cases) {
+  for (const auto& c : testing_support::readCases("engine/arguments.txt", "answer")) {
     KRSMARTDrive d;
     d.setLocation("/dev/sda");
     d.setBundlePath(fake.bundlePath());
-    fake.answer(kHealthArgs, c.answer);
+    fake.answer(kHealthArgs, c[1] == "-" ? "smartctl 7.3\nCopyright\n\n\n" : banner() + c[1]);
     d.setArgumentCode(KRSMARTDrive::kArgHealth);
     auto lines = d.runSMARTbinary(false);
-    EXPECT_EQ(lines.has_value(), c.returned) << c.name;
-    EXPECT_EQ(d.smartSupported(), c.returned) << c.name;
-    EXPECT_EQ(d.getLastSMARTErrorMessage(), c.error) << c.name;
+    EXPECT_EQ(lines.has_value(), c[2] == "yes") << c.line;
+    EXPECT_EQ(d.smartSupported(), c[2] == "yes") << c.line;
+    EXPECT_EQ(d.getLastSMARTErrorMessage(), testing_support::orNone(c[3])) << c.line;
   }
 }
 
@@ -209,7 +173,8 @@ TEST_F(Gateway, ChildThatCannotStartAlertsOnlyOutsideCommandLineMode) {
   EXPECT_EQ(mem.alerts->shown[0].message, "An Error Occurred");
   EXPECT_EQ(mem.alerts->shown[0].informative,
             std::string("An error occurred attempting to scan for SMART data. Tarvel may work incorrectly. "
-                        "Please contact ") + platform::supportContact() + " for help.");
+                        "Please contact ") +
+                platform::supportContact() + " for help.");
   EXPECT_EQ(mem.alerts->shown[0].button, "OK");
   EXPECT_TRUE(drive.smartSupported());  // a run that did not start judges nothing
 

@@ -1,12 +1,6 @@
 // The e-mail report through the bundle's real sendEmail to a local SMTP
 // server (tests/tray/smtp_sink.py) that holds the session open after the
 // login, while the test reads every process's arguments and environment.
-#include <fcntl.h>
-#include <signal.h>
-#include <sys/mman.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -15,6 +9,7 @@
 #include <thread>
 
 #include "monitor/KRTarvelMenuItemController.h"
+#include "tests/support/RunProcess.h"
 #include "tests/support/TestPlatform.h"
 
 namespace fs = std::filesystem;
@@ -37,38 +32,14 @@ bool waitFor(const std::function<bool()>& done, int seconds) {
 // reads on its standard input so that it shows nowhere either.
 class Sink {
  public:
-  Sink(const fs::path& folder, const fs::path& hold) : folder_(folder) {
-    fs::create_directories(folder);
-    const fs::path portFile = folder / "port";
-    int input = memfd_create("sink-password", MFD_CLOEXEC);
-    const std::string line = std::string(kPassword) + "\n";
-    if (input < 0 || write(input, line.data(), line.size()) != static_cast<ssize_t>(line.size())) return;
-    lseek(input, 0, SEEK_SET);
-    const std::string script = (testing_support::sourceDir() / "tests/tray/smtp_sink.py").string();
-    const std::string messages = (folder / "messages").string();
-    fs::create_directories(messages);
-    const std::string holdVariable = "SMTP_SINK_HOLD=" + hold.string();
-    pid_ = fork();
-    if (pid_ == 0) {
-      int port = open(portFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-      int log = open((folder / "sink.log").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-      dup2(input, 0);
-      dup2(log, 1);
-      dup2(log, 2);
-      dup2(port, 3);
-      putenv(const_cast<char*>(holdVariable.c_str()));
-      execl("/usr/bin/python3", "python3", script.c_str(), messages.c_str(), "monitor", "-", nullptr);
-      _exit(127);
-    }
-    close(input);
-    waitFor([&] { return readFile(portFile).find('\n') != std::string::npos; }, 20);
-    const std::string text = readFile(portFile);
-    if (text.find('\n') != std::string::npos) port_ = std::stoi(text);
-  }
-  ~Sink() {
-    if (pid_ <= 0) return;
-    kill(pid_, SIGTERM);
-    waitpid(pid_, nullptr, 0);
+  Sink(const fs::path& folder, const fs::path& hold)
+      : folder_((fs::create_directories(folder / "messages"), folder)),
+        server_({"/usr/bin/python3", (testing_support::sourceDir() / "tests/tray/smtp_sink.py").string(),
+                 (folder / "messages").string(), "monitor", "-"},
+                {{"SMTP_SINK_HOLD", hold.string()}}, folder / "sink.log", folder / "port",
+                passwordFile(folder / "password")) {
+    const std::string port = server_.firstLine(folder / "port");
+    if (!port.empty()) port_ = std::stoi(port);
   }
   int port() const { return port_; }
   std::string log() const { return readFile(folder_ / "sink.log"); }
@@ -80,8 +51,14 @@ class Sink {
   }
 
  private:
+  static fs::path passwordFile(const fs::path& file) {
+    std::ofstream(file) << kPassword << "\n";
+    fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write);
+    return file;
+  }
+
   fs::path folder_;
-  pid_t pid_ = -1;
+  testing_support::Child server_;
   int port_ = 0;
 };
 

@@ -17,8 +17,10 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <thread>
 
+#include "tests/CaseFile.h"
 #include "tests/support/RunProcess.h"
 #include "tests/support/TestPlatform.h"
 
@@ -104,10 +106,11 @@ class GateTest : public ::testing::Test {
     std::string recorder = kRecorder;
     recorder.replace(recorder.find("@CALLS@"), 7, "'" + (scratch.path() / "calls").string() + "'");
     scratch.write("recorder", recorder, true);
-    fs::permissions(scratch.path() / "recorder", fs::perms::others_exec | fs::perms::others_read, fs::perm_options::add);
+    fs::permissions(scratch.path() / "recorder", fs::perms::others_exec | fs::perms::others_read,
+                    fs::perm_options::add);
     std::ofstream(scratch.path() / "calls").close();
-    fs::permissions(scratch.path() / "calls", fs::perms::all & ~fs::perms::owner_exec & ~fs::perms::group_exec &
-                                                  ~fs::perms::others_exec);
+    fs::permissions(scratch.path() / "calls",
+                    fs::perms::all & ~fs::perms::owner_exec & ~fs::perms::group_exec & ~fs::perms::others_exec);
     ASSERT_TRUE(loop.problem.empty()) << loop.problem;
     const struct group* disk = getgrnam(TARVEL_GATE_SELFTEST_GROUP);
     ASSERT_NE(disk, nullptr) << "no group " << TARVEL_GATE_SELFTEST_GROUP;
@@ -123,8 +126,7 @@ class GateTest : public ::testing::Test {
     if (who == As::Nobody)
       argv.insert(argv.begin(), {"/usr/bin/setpriv", "--reuid=65534", "--regid=65534", "--clear-groups", "--"});
     if (who == As::DiskMember)
-      argv.insert(argv.begin(),
-                  {"/usr/bin/setpriv", "--reuid=65534", "--regid=65534", "--groups=" + diskGroup, "--"});
+      argv.insert(argv.begin(), {"/usr/bin/setpriv", "--reuid=65534", "--regid=65534", "--groups=" + diskGroup, "--"});
     return argv;
   }
 
@@ -150,6 +152,23 @@ class GateTest : public ::testing::Test {
   }
   void forgetCalls() { std::ofstream(scratch.path() / "calls", std::ios::trunc).close(); }
 
+  // The arguments of a line of tests/integration/gate-lines.txt, its words
+  // for this test's files put in.
+  Args line(const std::string& field) const {
+    const std::map<std::string, std::string> files{{"DISK", loop.disk},
+                                                   {"PARTITION", loop.partition},
+                                                   {"PASSWD", (scratch.path() / "passwd-link").string()},
+                                                   {"DISKLINK", (scratch.path() / "disk-link").string()},
+                                                   {"FIFO", (scratch.path() / "fifo").string()},
+                                                   {"NODE", (scratch.path() / "node").string()}};
+    Args args;
+    for (std::string word : testing_support::split(field, " ")) {
+      if (word.starts_with("BIG")) word = std::string(120 * 1024, 'a') + word.substr(3);
+      args.push_back(files.contains(word) ? files.at(word) : word);
+    }
+    return args;
+  }
+
   testing_support::ScratchDir scratch;
   fs::path gate = scratch.path() / "smartctl";
   LoopDisk loop{scratch.path()};
@@ -162,120 +181,58 @@ std::string bracketed(const Args& args) {
   return out;
 }
 
-// CapEff/CapAmb as /proc prints them: cap_dac_read_search is bit 2,
-// cap_sys_rawio bit 17, cap_sys_admin bit 21.
-constexpr const char* kNone = "0000000000000000";
+// CapEff as /proc prints it: cap_dac_read_search (bit 2) and cap_sys_rawio (bit 17).
 constexpr const char* kDacRawio = "0000000000020004";
-constexpr const char* kDacAdmin = "0000000000200004";
-constexpr const char* kDacRawioAdmin = "0000000000220004";
-constexpr const char* kDac = "0000000000000004";
 
 }  // namespace
 
 TEST_F(GateTest, HostileLinesAreRefusedAndSmartctlIsNeverStarted) {
   grantCapabilities();
-  const fs::path link = scratch.path() / "passwd-link";
-  fs::create_symlink("/etc/passwd", link);
-  const fs::path fifo = scratch.path() / "fifo";
-  ASSERT_EQ(mkfifo(fifo.c_str(), 0666), 0);
+  fs::create_symlink("/etc/passwd", scratch.path() / "passwd-link");
+  ASSERT_EQ(mkfifo((scratch.path() / "fifo").c_str(), 0666), 0);
   // The loop device's own node, in a folder under world-writable /tmp.
   struct stat st {};
   ASSERT_EQ(stat(loop.disk.c_str(), &st), 0);
-  const fs::path copy = scratch.path() / "node";
-  ASSERT_EQ(mknod(copy.c_str(), S_IFBLK | 0600, st.st_rdev), 0);
-  const std::string big(120 * 1024, 'a');
-  const std::string& disk = loop.disk;
-
-  struct Case {
-    Args args;
-    std::string why;
-  } cases[] = {
-      {{"-d", "usbcypress,0x04", "-i", disk}, "-d \"usbcypress,0x04\" is not a device type Tarvel uses"},
-      {{"-d", "usbcypress", "-i", disk}, "is not a device type"},
-      {{"-d", "usbsunplus", "-i", disk}, "is not a device type"},
-      {{"-d", "sntasmedia,0x1", "-i", disk}, "is not a device type"},
-      {{"-d", "sntjmicron", "-i", disk}, "is not a device type"},
-      {{"-s", "off", disk}, "\"-s off\" is not a step Tarvel builds"},
-      {{"-S", "off", disk}, "is not a step"},
-      {{"-o", "off", disk}, "is not a step"},
-      {{"--set=standby,now", disk}, "is not a step"},
-      {{"-B", "/etc/shadow", "-i", disk}, "is not a step"},
-      {{"--drivedb=/etc/shadow", "-i", disk}, "is not a step"},
-      {{"-F", "samsung", "-i", disk}, "is not a step"},
-      {{"-g", "all", disk}, "is not a step"},
-      {{"-l", "scttempint,10", disk}, "is not a step"},
-      {{"-x", disk}, "is not a step"},
-      {{"-i", loop.partition}, "is a partition, not a whole disk"},
-      {{"-i", "/dev/mem"}, "/dev/mem\""},
-      {{"-i", "/dev/null"}, "is a character device, not a block device"},
-      {{"-i", "/dev/../etc/shadow"}, "\"/etc/shadow\" is a plain file, not a block device"},
-      {{"-i", link.string()}, "\"/etc/passwd\" is a plain file"},
-      {{"-i", fifo.string()}, "is a FIFO, not a block device"},
-      {{"-i", copy.string()}, "lies in a folder that users other than root can change"},
-      {{"-i", "/dev/tarvel-no-such-disk"}, "No such file or directory"},
-      {{"-i", big}, "an argument of 122880 bytes"},
-      {{"-v", big + ",raw48", "-i", disk}, "an argument of 122886 bytes"},
-      {{"-i", "-H", disk}, "is not a step"},
-      {{}, "no arguments"},
-  };
+  ASSERT_EQ(mknod((scratch.path() / "node").c_str(), S_IFBLK | 0600, st.st_rdev), 0);
+  const auto cases = testing_support::readCases("integration/gate-lines.txt", "refuse");
   for (As who : {As::Root, As::Nobody}) {
-    for (const Case& c : cases) {
-      const std::string shown = ::testing::PrintToString(c.args).substr(0, 120);
-      ProcessResult r = gateBeforeRecorder(c.args, who);
-      EXPECT_EQ(r.status, 2) << shown << r.err;
+    for (const auto& c : cases) {
+      ProcessResult r = gateBeforeRecorder(line(c[0]), who);
+      EXPECT_EQ(r.status, 2) << c.line << r.err;
       EXPECT_NE(r.err.find("Tarvel smartctl gate: refused.\nIt runs smartctl only"), std::string::npos) << r.err;
       EXPECT_NE(r.err.find("\nCheck failed: "), std::string::npos) << r.err;
-      EXPECT_NE(r.err.find(c.why), std::string::npos) << shown << ": " << r.err;
+      EXPECT_NE(r.err.find(c[1]), std::string::npos) << c.line << ": " << r.err;
       EXPECT_TRUE(r.out.empty()) << r.out;
     }
   }
   EXPECT_EQ(calls(), std::vector<std::string>{});
   // The recorder does record, for both users, so the silence above counts.
-  for (As who : {As::Root, As::Nobody}) EXPECT_EQ(gateBeforeRecorder({"-i", disk}, who).status, 0);
+  for (As who : {As::Root, As::Nobody}) EXPECT_EQ(gateBeforeRecorder({"-i", loop.disk}, who).status, 0);
   EXPECT_EQ(calls().size(), 2u);
 }
 
 TEST_F(GateTest, AllowedLinesReachSmartctlWithOnlyTheCapabilitiesTheyNeed) {
   grantCapabilities();
-  const fs::path link = scratch.path() / "disk-link";
-  fs::create_symlink(loop.disk, link);
-  const std::string& disk = loop.disk;
-  struct Case {
-    Args args;
-    Args passed;  // empty: as given
-    const char* capabilities;
-  } cases[] = {
-      {{"-i", disk}, {}, kDacRawio},
-      {{"-n", "standby", "-d", "sat,16", "-T", "verypermissive", "-A", link.string()},
-       {"-n", "standby", "-d", "sat,16", "-T", "verypermissive", "-A", disk},
-       kDacRawio},
-      {{"-r", "ataioctl,2", "-a", disk}, {}, kDacRawio},
-      {{"-s", "on", disk}, {}, kDacRawio},
-      {{"-d", "ata", "-l", "selftest", disk}, {}, kDacRawioAdmin},
-      {{"-d", "nvme", "-H", disk}, {}, kDac},
-      {{"-H", "-"}, {}, kNone},
-      {{"-V"}, {}, kNone},
-  };
+  fs::create_symlink(loop.disk, scratch.path() / "disk-link");
+  const auto cases = testing_support::readCases("integration/gate-lines.txt", "allow");
   for (As who : {As::Root, As::Nobody}) {
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
       forgetCalls();
-      ProcessResult r = gateBeforeRecorder(c.args, who);
-      const std::string shown = ::testing::PrintToString(c.args);
-      EXPECT_EQ(r.status, 0) << shown << r.out << r.err;
-      ASSERT_EQ(calls().size(), 1u) << shown << r.err;
+      ProcessResult r = gateBeforeRecorder(line(c[0]), who);
+      EXPECT_EQ(r.status, 0) << c.line << r.out << r.err;
+      ASSERT_EQ(calls().size(), 1u) << c.line << r.err;
       const std::string call = calls()[0];
-      EXPECT_EQ(call.substr(call.find(' ', 34)), bracketed(c.passed.empty() ? c.args : c.passed)) << shown;
-      EXPECT_EQ(call.substr(0, 16), c.capabilities) << shown << ": " << call;
+      EXPECT_EQ(call.substr(call.find(' ', 34)), bracketed(line(c[1] == "=" ? c[0] : c[1]))) << c.line;
+      EXPECT_EQ(call.substr(0, 16), c[2]) << c.line << ": " << call;
       // A user's capabilities arrive through the ambient set, nothing else.
       if (who == As::Nobody) {
-        EXPECT_EQ(call.substr(17, 16), c.capabilities) << shown << ": " << call;
+        EXPECT_EQ(call.substr(17, 16), c[2]) << c.line << ": " << call;
       }
       EXPECT_EQ(r.out.find("Tarvel:"), std::string::npos) << r.out;  // privileged: no advice
     }
   }
   // NVMe namespaces would get cap_sys_admin in place of cap_sys_rawio; a
   // loop device cannot pose as one, so the rules' test covers that.
-  (void)kDacAdmin;
 }
 
 TEST_F(GateTest, SelfTestsOnlyForRootAndTheGroup) {
@@ -302,9 +259,9 @@ TEST_F(GateTest, SelfTestsOnlyForRootAndTheGroup) {
 }
 
 TEST_F(GateTest, SmartctlGetsACleanEnvironmentStandardInputAndOpenStandardDescriptors) {
-  ProcessResult r = gateBeforeRecorder({"-r", "ataioctl,2", "-a", "-"}, As::Root, "TRACE ON STDIN\n",
-                                       {{"LD_PRELOAD", "/tmp/tarvel-no-such.so"}, {"SECRET_TOKEN", "x"},
-                                        {"PATH", "/tmp/evil:/usr/bin"}});
+  ProcessResult r = gateBeforeRecorder(
+      {"-r", "ataioctl,2", "-a", "-"}, As::Root, "TRACE ON STDIN\n",
+      {{"LD_PRELOAD", "/tmp/tarvel-no-such.so"}, {"SECRET_TOKEN", "x"}, {"PATH", "/tmp/evil:/usr/bin"}});
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_NE(r.out.find("TRACE ON STDIN"), std::string::npos);
   EXPECT_NE(r.out.find("ENV:LC_ALL=C\nENV:PATH=/usr/sbin:/usr/bin:/sbin:/bin\n"), std::string::npos) << r.out;

@@ -8,7 +8,7 @@ namespace {
 
 using kinds_test::Counts;
 using kinds_test::keys;
-using kinds_test::Prefs;
+using testing_support::readCases;
 
 // The findings, and in `stored` the counts left to remember.
 kinds::Findings judge(const std::string& file, const logs::Settings& settings = {}, const Counts& remembered = {},
@@ -20,34 +20,15 @@ kinds::Findings judge(const std::string& file, const logs::Settings& settings = 
 }
 
 TEST(ScsiRules, VerdictsOnRealAnswers) {
-  struct Case {
-    const char* file;
-    int32_t health;
-    std::vector<std::string> reasons;
-    std::vector<std::string> texts;
-  };
-  const Case cases[] = {
-      // Failed by its health status; its defects and uncorrected errors add no reason to that.
-      {"scsi/smartctl-5.41-ST3300657SS-failure-prediction.txt", logs::kHealthFailed, {"SCSIHealthStatus"},
-       {"FAILURE PREDICTION THRESHOLD EXCEEDED"}},
-      {"scsi/smartctl-6.6-H-failure-prediction.txt", logs::kHealthFailed, {"SCSIHealthStatus"},
-       {"FAILURE PREDICTION THRESHOLD EXCEEDED"}},
-      {"scsi/smartctl-6.6-H-ok.txt", logs::kHealthPassed, {}, {}},
-      {"scsi/smartctl-6.6-HUH721212AL5204-ok.txt", logs::kHealthPassed, {}, {}},
-      {"scsi/smartctl-7.0-HUSMM1616ASS204-error-counter-log.txt", logs::kHealthPassed, {}, {}},
-      {"scsi/handmade-7.3-SAS-x-defects-uncorrected-selftest.txt", logs::kHealthFailing,
-       {"SCSIGrownDefects", "SCSIUncorrectedReadErrors"},
-       {"Too many grown defects", "Too many uncorrected read errors"}},
-      {"scsi/handmade-7.3-usb-as-scsi-no-smart.txt", logs::kHealthUnknown, {}, {}},
-  };
-  for (const Case& c : cases) {
-    const kinds::Findings f = judge(c.file);
-    EXPECT_EQ(f.health, c.health) << c.file;
-    EXPECT_EQ(keys(f.reasons), c.reasons) << c.file;
-    EXPECT_EQ(f.reasonTexts(), c.texts) << c.file;
+  for (const auto& c : readCases("kinds/rules.txt", "scsi-verdict")) {
+    const kinds::Findings f = judge(c[0]);
+    EXPECT_EQ(std::to_string(f.health) + " | " + keys(f.reasons), c[1] + " | " + c[2]) << c.line;
+    if (c[3] != "*") {
+      EXPECT_EQ(keys(f.notes), c[3]) << c.line;
+    }
   }
-  EXPECT_EQ(keys(judge("scsi/handmade-7.3-usb-as-scsi-no-smart.txt").notes),
-            (std::vector<std::string>{"SCSISelfTestsNotSupported", "SCSINoHealthStatus"}));
+  EXPECT_EQ(judge("scsi/smartctl-5.41-ST3300657SS-failure-prediction.txt").reasonTexts(),
+            std::vector<std::string>{"FAILURE PREDICTION THRESHOLD EXCEEDED"});
   Counts stored;
   judge("scsi/smartctl-5.41-ST3300657SS-failure-prediction.txt", {}, {}, &stored);
   EXPECT_EQ(stored, (Counts{{"_LastGrownDefectCount", 2066},
@@ -71,7 +52,8 @@ TEST(ScsiRules, RecordsReadFromRealAnswers) {
   EXPECT_EQ(hgst.counters.grownDefects, 0u);
   EXPECT_FALSE(hgst.errors.present);
 
-  const scsi::Report old = scsi::parseReport(kinds_test::runnerLines("scsi/smartctl-5.41-ST3300657SS-failure-prediction.txt"));
+  const scsi::Report old =
+      scsi::parseReport(kinds_test::runnerLines("scsi/smartctl-5.41-ST3300657SS-failure-prediction.txt"));
   EXPECT_EQ(old.identity.model(), "SEAGATE ST3300657SS");  // the product's trailing blanks go
   EXPECT_EQ(old.health.text, "FAILURE PREDICTION THRESHOLD EXCEEDED [asc=5d, ascq=0]");
   EXPECT_EQ(old.counters.powerOnHours, 8347u);  // from the factory page
@@ -114,34 +96,17 @@ TEST(ScsiRules, RecordsReadFromRealAnswers) {
 }
 
 TEST(ScsiRules, DefectsAndUncorrectedErrorsFollowThePreferences) {
-  const char* file = "scsi/handmade-7.3-SAS-x-defects-uncorrected-selftest.txt";
-  struct Case {
-    const char* name;
-    Prefs settings;
-    Counts remembered;
-    int32_t health;
-    std::vector<std::string> reasons;
-  };
-  const Case cases[] = {
-      {"defaults", {}, {}, logs::kHealthFailing, {"SCSIGrownDefects", "SCSIUncorrectedReadErrors"}},
-      {"nothing grew",
-       {.rememberBadSectors = true},
-       {{"_LastGrownDefectCount", 195}, {"_LastUncorrectedReadCount", 3}},
-       logs::kHealthPassed,
-       {}},
-      {"defects grew", {.rememberBadSectors = true}, {{"_LastGrownDefectCount", 190}, {"_LastUncorrectedReadCount", 3}},
-       logs::kHealthFailing, {"SCSIGrownDefects"}},
-      {"custom limit between the counts", {.customBadSectorCount = true, .customBadSectorCountValue = 3}, {},
-       logs::kHealthFailing, {"SCSIGrownDefects"}},
-      {"custom limit above both", {.customBadSectorCount = true, .customBadSectorCountValue = 195}, {},
-       logs::kHealthPassed, {}},
-  };
-  for (const Case& c : cases) {
-    Counts stored;
-    const kinds::Findings f = judge(file, c.settings, c.remembered, &stored);
-    EXPECT_EQ(f.health, c.health) << c.name;
-    EXPECT_EQ(keys(f.reasons), c.reasons) << c.name;
-    EXPECT_EQ(stored.size(), 4u) << c.name;
+  for (const auto& c : readCases("kinds/rules.txt", "scsi-defects")) {
+    Counts stored, remembered;
+    if (c[2] != "-") {
+      const std::vector<std::string> counts = testing_support::split(c[2], " ");
+      remembered = {{"_LastGrownDefectCount", std::stoll(counts.at(0))},
+                    {"_LastUncorrectedReadCount", std::stoll(counts.at(1))}};
+    }
+    const kinds::Findings f = judge("scsi/handmade-7.3-SAS-x-defects-uncorrected-selftest.txt",
+                                    kinds_test::settings(c[1]), remembered, &stored);
+    EXPECT_EQ(std::to_string(f.health) + " | " + keys(f.reasons), c[3] + " | " + c[4]) << c.line;
+    EXPECT_EQ(stored.size(), 4u) << c.line;
   }
 }
 

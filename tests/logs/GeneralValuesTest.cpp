@@ -38,25 +38,10 @@ TEST(AtaHealth, Answers) {
   }
 }
 
-logs::AtaIdentity identity(const std::string& body, int* reenabled = nullptr) {
+logs::AtaIdentity identity(const std::string& body) {
   logs::AtaIdentity id;
-  logs::parseAtaIdentity(answerLines(body), {}, id, [&] {
-    if (reenabled) ++*reenabled;
-    return true;
-  });
+  logs::parseAtaIdentity(answerLines(body), {}, id, [] { return true; });
   return id;
-}
-
-TEST(AtaIdentity, ReadsEveryText) {
-  logs::AtaIdentity id = identity(samples::text("Identity"));
-  EXPECT_EQ(id.modelFamily, "Western Digital Blue");
-  EXPECT_EQ(id.model, "WDC WD5000AAKX-00ERMA0");
-  EXPECT_EQ(id.serialNumber, "WD-WCC2EUA12345");
-  EXPECT_EQ(id.firmwareVersion, "15.01H15");
-  EXPECT_EQ(id.capacity, "500 GB");
-  EXPECT_EQ(id.rotationRate, "7200 rpm");
-  EXPECT_EQ(id.ataVersion, "8");
-  EXPECT_EQ(id.sataVersion, "SATA 3.0, 6.0 Gb/s (current: 3.0 Gb/s)");
 }
 
 TEST(AtaIdentity, FirstValueStays) {
@@ -90,24 +75,6 @@ TEST(AtaIdentity, MalformedLinesRaiseAndKeepWhatCameBefore) {
   EXPECT_THROW(identity("Device Model:WDC\n"), platform::Exception);
 }
 
-TEST(AtaIdentity, DisabledSmartIsSwitchedOnOncePerLineAfterTheAtaVersion) {
-  struct Case {
-    const char* body;
-    int runs;
-  } cases[] = {
-      {"ATA Version is:   ACS-2\nSMART support is: Available - device has SMART capability.\n"
-       "SMART support is: Disabled\n", 1},
-      {"ATA Version is:   Disabled 8\n", 1},
-      {"ATA Version is:   8\nSMART support is: Disabled\nOffline: Disabled\n", 2},
-      {"Device Model:     Disabled Drive\nATA Version is:   8\n", 0},
-  };
-  for (const auto& c : cases) {
-    int runs = 0;
-    identity(c.body, &runs);
-    EXPECT_EQ(runs, c.runs) << c.body;
-  }
-}
-
 logs::AtaCapabilities parsed(const std::string& body, logs::Findings& findings, const logs::Settings& settings = {}) {
   logs::AtaCapabilities caps;
   logs::parseAtaCapabilities(answerLines(body), settings, caps, findings);
@@ -137,35 +104,22 @@ TEST(AtaCapabilities, ReadsEveryValue) {
                    .generalPurposeLogging);
 }
 
+// The "execution" cases of tests/logs/self-test-log.txt.
 TEST(AtaCapabilities, FailedTestRule) {
-  struct Case {
-    int status;
-    bool failedTestIsNew;
-    bool alreadyFailed;
-    int32_t health;
-  } cases[] = {
-      {121, false, false, logs::kHealthFailing},  // read element
-      {48, false, false, logs::kHealthFailing},   // unknown error
-      {112, false, false, logs::kHealthFailing},  // read element, 0% left
-      {121, true, false, logs::kHealthPassed},
-      {121, false, true, logs::kHealthFailed},
-      {128, false, false, logs::kHealthPassed},  // handling damage is not counted
-      {33, false, false, logs::kHealthPassed},
-      {249, false, false, logs::kHealthPassed},
-  };
-  for (const auto& c : cases) {
+  for (const auto& c : testing_support::readCases("logs/self-test-log.txt", "execution")) {
     logs::Findings findings;
     findings.startCheck();
-    if (c.alreadyFailed) findings.health = logs::kHealthFailed;
+    if (c[1] == "failed") findings.health = logs::kHealthFailed;
     logs::Settings settings;
-    settings.failedTestIsNew = c.failedTestIsNew;
-    EXPECT_EQ(parsed(capabilities("0x82", status(c.status)), findings, settings).selftestStatus, c.status);
-    const bool marked = c.health == logs::kHealthFailing;
-    EXPECT_EQ(findings.health, c.health) << c.status;
-    EXPECT_EQ(findings.selftestFail, marked) << c.status;
+    settings.failedTestIsNew = c[1] == "new";
+    EXPECT_EQ(parsed(capabilities("0x82", status(std::stoi(c[0]))), findings, settings).selftestStatus,
+              std::stoi(c[0]));
+    const bool marked = c[2] == "2";
+    EXPECT_EQ(findings.health, std::stoi(c[2])) << c.line;
+    EXPECT_EQ(findings.selftestFail, marked) << c.line;
     EXPECT_EQ(findings.failureReasons,
               marked ? std::optional(std::vector<std::string>{"Failed selftest status"}) : std::nullopt)
-        << c.status;
+        << c.line;
   }
 }
 

@@ -4,6 +4,7 @@
 #include "logs/KRSMARTAttribute.h"
 #include "logs/KRSMARTErrorLog.h"
 #include "logs/KRSMARTSelfTestLog.h"
+#include "tests/CaseFile.h"
 #include "tests/support/TestPlatform.h"
 
 namespace {
@@ -26,34 +27,15 @@ KRSMARTAttribute attribute(int32_t id, std::optional<std::string> name, uint32_t
 
 using RecordText = testing_support::PlatformTest;
 
-// The usual rows, headings and entries are pinned by the whole-drive report
-// (tests/engine/report); these are the cases it does not reach.
+// The cases of tests/logs/record-texts.txt.
 TEST_F(RecordText, AttributeRows) {
-  struct Case {
-    KRSMARTAttribute a;
-    std::string text;
-  } cases[] = {
-      {attribute(194, "Temperature_Celsius", 0x22, "Old_age", "Offline", 2, -4),
-       "194   Temperature_Celsius                    0x0022     100     100     010     Old_age      Offline     "
-       "FAILING NOW     -4"},
-      {attribute(7, "Seek_Error_Rate", 0xf, "Pre-fail", "Always", 3, 61327471),
-       "7     Seek_Error_Rate                        0x000F     100     100     010     Pre-fail     Always      "
-       "In the past     61327471"},
-      // a row that was not read: no WHEN_FAILED word, no texts
-      {attribute(0, std::nullopt, 0, std::nullopt, std::nullopt, 0, 0),
-       "0                                            0x0000     100     100     010          "
-       "     0"},
-      // names of the full width or more are followed by the flag at once
-      {attribute(1, std::string(39, 'N'), 0x1, "Pre-fail", "Always", 1, 0),
-       "1     " + std::string(39, 'N') + "0x0001     100     100     010     Pre-fail     Always      Never     0"},
-      {attribute(1, std::string(45, 'N'), 0x1, "Pre-fail", "Always", 1, 0),
-       "1     " + std::string(45, 'N') + "0x0001     100     100     010     Pre-fail     Always      Never     0"},
-      // a localized name is padded by characters, not bytes
-      {attribute(194, "Température", 0x22, "Old_age", "Always", 1, 36),
-       "194   Température                            0x0022     100     100     010     Old_age      Always      "
-       "Never     36"},
-  };
-  for (const Case& c : cases) EXPECT_EQ(c.a.description(), c.text);
+  using testing_support::orNone;
+  for (const auto& c : testing_support::readCases("logs/record-texts.txt"))
+    EXPECT_EQ(attribute(std::stoi(c[0]), orNone(c[1]), std::stoul(c[2], nullptr, 16), orNone(c[3]), orNone(c[4]),
+                        std::stoi(c[5]), std::stoll(c[6]))
+                  .description(),
+              c[7])
+        << c.line;
 }
 
 TEST_F(RecordText, FrenchNamesGetTheirWiderColumn) {

@@ -63,33 +63,18 @@ TEST_F(SelfTestStep, ReadFailureInTheLogMakesTheDriveFailing) {
 }
 
 TEST_F(SelfTestStep, FailedTestRule) {
-  struct Case {
-    const char* name;
-    bool failedTestIsNew;
-    int64_t stored;
-    bool failedAssessment;
-    bool newTestFail;
-    int32_t health;
-  } cases[] = {
-      {"defaults", false, 0, false, true, logs::kHealthFailing},
-      {"defaults ignore the remembered hour", false, 120, false, true, logs::kHealthFailing},
-      {"seen at the previous check", true, 120, false, false, logs::kHealthPassed},
-      {"log moved on", true, 100, false, true, logs::kHealthFailing},
-      {"nothing remembered yet", true, 0, false, true, logs::kHealthFailing},
-      {"drive already failed", false, 0, true, false, logs::kHealthFailed},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    log.settings.failedTestIsNew = c.failedTestIsNew;
-    remembered = logs::Remembered({{kHours, c.stored}});
+  for (const auto& c : testing_support::readCases("logs/self-test-log.txt", "rule")) {
+    SCOPED_TRACE(c.line);
+    log.settings.failedTestIsNew = c[1] == "new";
+    remembered = logs::Remembered({{kHours, std::stoll(c[2])}});
     findings = {};
     findings.startCheck();
-    if (c.failedAssessment) findings.health = logs::kHealthFailed;
+    if (c[1] == "failed") findings.health = logs::kHealthFailed;
     parse(samples::text("FailedReadSelfTestLog"));
     EXPECT_TRUE(findings.testsFail);
-    EXPECT_EQ(findings.newTestFail, c.newTestFail);
-    EXPECT_EQ(findings.health, c.health);
-    EXPECT_EQ(findings.failureReasons.has_value(), c.newTestFail);
+    EXPECT_EQ(findings.newTestFail, c[3] == "yes");
+    EXPECT_EQ(findings.health, std::stoi(c[4]));
+    EXPECT_EQ(findings.failureReasons.has_value(), c[3] == "yes");
     EXPECT_EQ(remembered.toStore().at(kHours), 120);
   }
 }
@@ -109,8 +94,8 @@ TEST_F(SelfTestStep, RowsOfDifferentTestKinds) {
     parse(kHeading + line);
     EXPECT_EQ(selfTests.count, 1u) << line;
     const KRSMARTSelfTestLog& e = entry(0);
-    return std::vector<std::string>{std::to_string(e.getNumber()), e.getType().value_or("?"),
-                                    e.getStatus().value_or("?"),  std::to_string(e.getRemaining()),
+    return std::vector<std::string>{std::to_string(e.getNumber()),   e.getType().value_or("?"),
+                                    e.getStatus().value_or("?"),     std::to_string(e.getRemaining()),
                                     std::to_string(e.getLifetime()), std::to_string(e.getLBA())};
   };
   for (const auto& c : testing_support::readCases("logs/self-test-log.txt", "row"))

@@ -1,6 +1,7 @@
 // The check: menu rows, icon, notifications, drive list file and e-mail
 // report, for drives answered by the stand-in smartctl.
 #include "platform/PropertyList.h"
+#include "tests/CaseFile.h"
 #include "tests/monitor/MonitorFixture.h"
 
 namespace monitor_test {
@@ -69,49 +70,37 @@ TEST_F(CheckTest, DriveWithoutSMARTIsPassedOverAndLaterDrivesStillReport) {
   joinMail();
 
   EXPECT_EQ(menu(), afterCheck({"C icon=Tarvel Red@32", "Overall Status: FAILED! (disabled) indent=3",
-                                 "A icon=Tarvel Green@32", "Overall Status: Passed (disabled) indent=3"}));
+                                "A icon=Tarvel Green@32", "Overall Status: Passed (disabled) indent=3"}));
   EXPECT_EQ(notifier->posted().size(), 2u);
   ASSERT_EQ(mailCalls().size(), 1u);
   EXPECT_EQ(mailCalls()[0][7], "C: FAILED\n");
 }
 
-// Health of two drives and the e-mail preferences against report lines,
-// subject, problem records and the icon.
-struct DecisionCase {
-  int first, second;
-  bool mailPassed, mailFailing, mailFailed;
-  std::string subject;  // empty: no e-mail
-  std::string body;
-  std::vector<std::string> problems;  // "title HEALTH" in drive order
-  std::string icon;
-};
-
-const std::string kA = "Alpha", kB = "disk1 with partitions B1, B2, and B3";
-
-class DecisionTableTest : public CheckTest, public testing::WithParamInterface<DecisionCase> {};
+// The cases of tests/monitor/decisions.txt.
+class DecisionTableTest : public CheckTest, public testing::WithParamInterface<testing_support::Case> {};
 
 TEST_P(DecisionTableTest, ReportLinesSubjectRecordsAndIcon) {
-  const DecisionCase& c = GetParam();
-  addDrive("/dev/disk0", {"Alpha"}, c.first);
-  addDrive("/dev/disk1", {"B1", "B2", "B3"}, c.second);
-  mem.platform.preferences->setBool("EmailDrivePassed", c.mailPassed);
-  mem.platform.preferences->setBool("EmailDriveFailing", c.mailFailing);
-  mem.platform.preferences->setBool("EmailDriveFailed", c.mailFailed);
+  const testing_support::Case& c = GetParam();
+  addDrive("/dev/disk0", {"Alpha"}, std::stoi(c[0]));
+  addDrive("/dev/disk1", {"B1", "B2", "B3"}, std::stoi(c[1]));
+  const std::vector<std::string> mailOn = testing_support::split(c[2], " ");
+  for (const char* key : {"EmailDrivePassed", "EmailDriveFailing", "EmailDriveFailed"})
+    mem.platform.preferences->setBool(key, std::find(mailOn.begin(), mailOn.end(), key) != mailOn.end());
   mem.platform.preferences->setObject("EmailSMTPAddress", "smtp.example.org");
   start();
   joinMail();
 
   auto calls = mailCalls();
-  if (c.subject.empty()) {
-    EXPECT_TRUE(calls.empty());
+  if (c[3] == "-") {
+    EXPECT_TRUE(calls.empty()) << c.line;
   } else {
-    ASSERT_EQ(calls.size(), 1u);
-    EXPECT_EQ(calls[0][5], c.subject);
-    EXPECT_EQ(calls[0][7], c.body);
+    ASSERT_EQ(calls.size(), 1u) << c.line;
+    EXPECT_EQ(calls[0][5], c[3]);
+    EXPECT_EQ(calls[0][7], c[4]);
   }
 
   PlistValue::Array records;
-  for (const std::string& p : c.problems) {
+  for (const std::string& p : testing_support::split(c[5])) {
     size_t blank = p.rfind(' ');
     records.push_back(PlistValue::Dict{{"DriveModel", ""},
                                        {"DriveSize", ""},
@@ -122,28 +111,13 @@ TEST_P(DecisionTableTest, ReportLinesSubjectRecordsAndIcon) {
   PlistValue::Dict expected{{"CheckTime", "1/2/25, 9:41 AM"},
                             {"TRProblemDrivesCount", static_cast<int>(records.size())}};
   if (!records.empty()) expected["TRProblemDrives"] = records;
-  EXPECT_EQ(platform::dictFromPlist(fileContents()), expected);
-  EXPECT_EQ(statusItem->images.back(), (MenuImage{c.icon, 18}));
-  EXPECT_EQ(controller->statusImage(), c.icon);
+  EXPECT_EQ(platform::dictFromPlist(fileContents()), expected) << c.line;
+  EXPECT_EQ(statusItem->images.back(), (MenuImage{c[6], 18})) << c.line;
+  EXPECT_EQ(controller->statusImage(), c[6]);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Check, DecisionTableTest,
-    testing::Values(
-        DecisionCase{3, 2, true, true, true, "Tarvel Menu Item Report (testhost): FAILING AND FAILED DRIVES!",
-                     kA + ": FAILED\n" + kB + ": FAILING\n", {kA + " FAILED", kB + " FAILING"}, "Tarvel Red"},
-        DecisionCase{1, 1, false, false, false, "", "", {}, "Tarvel Green"},
-        DecisionCase{1, 1, true, false, false, "Tarvel Menu Item Report (testhost): All drives passed.",
-                     kA + ": PASSED\n" + kB + ": PASSED\n", {}, "Tarvel Green"},
-        DecisionCase{2, 1, true, false, true, "Tarvel Menu Item Report (testhost): All drives passed.",
-                     kB + ": PASSED\n", {kA + " FAILING"}, "Tarvel Yellow"},
-        DecisionCase{0, 1, true, true, true, "Tarvel Menu Item Report (testhost): All drives passed.",
-                     kB + ": PASSED\n", {}, "Tarvel Green"},
-        DecisionCase{1, 2, false, true, false, "Tarvel Menu Item Report (testhost): FAILING DRIVES!",
-                     kB + ": FAILING\n", {kB + " FAILING"}, "Tarvel Yellow"},
-        DecisionCase{2, 3, true, false, true, "Tarvel Menu Item Report (testhost): FAILED DRIVES!",
-                     kB + ": FAILED\n", {kA + " FAILING", kB + " FAILED"}, "Tarvel Red"},
-        DecisionCase{3, 3, false, false, false, "", "", {kA + " FAILED", kB + " FAILED"}, "Tarvel Red"}));
+INSTANTIATE_TEST_SUITE_P(Check, DecisionTableTest,
+                         testing::ValuesIn(testing_support::readCases("monitor/decisions.txt")));
 
 TEST_F(CheckTest, UnwritableDriveListFileDoesNotStopTheReport) {
   fs::remove_all(mem.platform.bundle.appSupportFolder);

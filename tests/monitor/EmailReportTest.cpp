@@ -1,4 +1,5 @@
 // The e-mail report through a stand-in sendEmail that records its arguments.
+#include "tests/CaseFile.h"
 #include "tests/monitor/MonitorFixture.h"
 
 namespace monitor_test {
@@ -17,55 +18,33 @@ class EmailReportTest : public MonitorTest {
   void set(const std::string& key, const PlistValue& value) { mem.platform.preferences->setObject(key, value); }
 };
 
-const std::vector<std::string> kHead = {"-f", "me@example.org", "-t", "you@example.org", "-u", "Subject",
-                                        "-m", "line 1\nline 2\n"};
-
-std::vector<std::string> head(std::vector<std::string> tail) {
-  tail.insert(tail.begin(), kHead.begin(), kHead.end());
-  return tail;
-}
-
+// The cases of tests/monitor/email.txt.
 TEST_F(EmailReportTest, ArgumentLists) {
-  struct Case {
-    const char* name;
-    PlistValue::Dict prefs;
-    std::vector<std::string> arguments;
-    std::string input = "";  // what sendEmail reads on its standard input
-  };
-  const PlistValue::Dict base{{"EmailFromAddress", "me@example.org"}, {"EmailToAddress", "you@example.org"}};
-  auto with = [&](PlistValue::Dict extra) {
-    extra.insert(base.begin(), base.end());
-    return extra;
-  };
-  const std::vector<Case> cases = {
-      {"defaults", with({{"EmailSMTPAddress", "smtp.example.org"}}), head({"-s", "smtp.example.org:25"})},
-      {"no server", with({}), head({"-s", ":25"})},
-      {"port text", with({{"EmailSMTPAddress", "mx"}, {"EmailCustomPort", "587"}}), head({"-s", "mx:587"})},
-      {"port number", with({{"EmailSMTPAddress", "mx"}, {"EmailCustomPort", 465}}), head({"-s", "mx:465"})},
-      {"tls", with({{"EmailSMTPAddress", "mx"}, {"EmailSSL", true}}), head({"-s", "mx:25", "-o", "tls=yes"})},
-      {"auth and tls",
-       with({{"EmailSMTPAddress", "mx"}, {"EmailSSL", "YES"}, {"EmailAuthenticationType", 1},
-             {"EmailUsername", "mailer"}}),
-       head({"-s", "mx:25", "-o", "tls=yes", "-xu", "mailer"}), "s3cret pass\n"},
-      {"any other auth type",
-       with({{"EmailSMTPAddress", "mx"}, {"EmailAuthenticationType", 7}, {"EmailUsername", "mailer"}}),
-       head({"-s", "mx:25", "-xu", "mailer"}), "s3cret pass\n"},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    mem.store->save("own", c.prefs);
+  for (const auto& c : testing_support::readCases("monitor/email.txt")) {
+    SCOPED_TRACE(c.line);
+    PlistValue::Dict prefs{{"EmailFromAddress", "me@example.org"}, {"EmailToAddress", "you@example.org"}};
+    for (const std::string& pref : testing_support::split(c[1])) {
+      const std::vector<std::string> w = testing_support::split(pref, " ");
+      prefs[w.at(0)] = w.at(1) == "-int"    ? PlistValue(std::stoi(w.at(2)))
+                       : w.at(1) == "-bool" ? PlistValue(w.at(2) == "true")
+                                            : PlistValue(w.at(2));
+    }
+    mem.store->save("own", prefs);
     mem.platform.preferences->synchronize();
     for (const auto& entry : fs::directory_iterator(fake.bundlePath()))
       if (entry.path().extension() == ".args" || entry.path().extension() == ".input") fs::remove(entry.path());
     EXPECT_EQ(send(), std::nullopt);
     auto calls = mailCalls();
     ASSERT_EQ(calls.size(), 1u);
-    EXPECT_EQ(calls[0], c.arguments);
+    std::vector<std::string> arguments{"-f", "me@example.org", "-t", "you@example.org",
+                                       "-u", "Subject",        "-m", "line 1\nline 2\n"};
+    for (const std::string& w : testing_support::split(c[2], " ")) arguments.push_back(w);
+    EXPECT_EQ(calls[0], arguments);
     // The password is never an argument: sendEmail reads it when asked.
     std::string input;
     for (const auto& entry : fs::directory_iterator(fake.bundlePath()))
       if (entry.path().extension() == ".input") input = testing_support::readFile(entry.path());
-    EXPECT_EQ(input, c.input);
+    EXPECT_EQ(input, testing_support::orNone(c[3]).value_or(""));
   }
 }
 

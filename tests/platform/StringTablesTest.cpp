@@ -2,7 +2,6 @@
 // languages, and with the same placeholders in each translation.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <regex>
 
 #include "platform/Platform.h"
@@ -15,8 +14,8 @@ namespace {
 const std::string kResources = testing_support::sourceDir() / "resources";
 
 std::map<std::string, std::string> table(const std::string& lang, const std::string& name) {
-  auto parsed = platform::real::parseStrings(
-      testing_support::readFile(kResources + "/" + lang + ".lproj/" + name + ".strings"));
+  auto parsed =
+      platform::real::parseStrings(testing_support::readFile(kResources + "/" + lang + ".lproj/" + name + ".strings"));
   EXPECT_FALSE(parsed.error) << lang << "/" << name << ": " << parsed.error.value_or("");
   EXPECT_FALSE(parsed.entries.empty()) << lang << "/" << name;
   return parsed.entries;
@@ -30,24 +29,10 @@ std::multiset<std::string> placeholders(const std::string& text) {
   return out;
 }
 
-// Restores the language variables a test changed.
-class LanguageScope {
- public:
-  explicit LanguageScope(const char* language) {
-    for (const char* v : {"LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG"}) {
-      if (const char* old = std::getenv(v)) saved_[v] = old;
-      unsetenv(v);
-    }
-    setenv("LANGUAGE", language, 1);
-  }
-  ~LanguageScope() {
-    unsetenv("LANGUAGE");
-    for (const auto& [k, v] : saved_) setenv(k.c_str(), v.c_str(), 1);
-  }
-
- private:
-  std::map<std::string, std::string> saved_;
-};
+// The language from LANGUAGE alone, for one test.
+testing_support::EnvironmentScope language(const std::string& value) {
+  return testing_support::EnvironmentScope({{"LANGUAGE", value}, {"LC_ALL", ""}, {"LC_MESSAGES", ""}, {"LANG", ""}});
+}
 
 }  // namespace
 
@@ -74,18 +59,17 @@ TEST(StringTables, LanguageChoiceFromTheEnvironment) {
   platform::memory::MemoryLog log;
   platform::real::FileStrings strings(kResources, &log);
   {
-    LanguageScope french("fr_FR.UTF-8");
+    const auto french = language("fr_FR.UTF-8");
     EXPECT_EQ(strings.preferredLocalization(), "French");
     EXPECT_EQ(strings.localizedString("Main", "QuitTR", "Quit"), "Quitter");
     EXPECT_EQ(strings.localizedString("Attributes", "Power_On_Hours", "Power_On_Hours"),
               "Nombre d'heures de fonctionnement");
   }
   {
-    LanguageScope german("de_DE");  // not shipped: English
+    const auto german = language("de_DE");  // not shipped: English
     EXPECT_EQ(strings.preferredLocalization(), "English");
     EXPECT_EQ(strings.localizedString("Main", "Exception2", "built-in"), "built-in");
-    EXPECT_EQ(strings.localizedString("Attributes", "Some_New_Attribute", "Some_New_Attribute"),
-              "Some_New_Attribute");
+    EXPECT_EQ(strings.localizedString("Attributes", "Some_New_Attribute", "Some_New_Attribute"), "Some_New_Attribute");
   }
   EXPECT_TRUE(log.lines().empty());
 }

@@ -8,6 +8,7 @@
 
 #include "engine/KRSMARTDrive.h"
 #include "logs/Findings.h"
+#include "monitor/RegisteredDefaults.h"
 #include "tests/logs/SmartctlSamples.h"
 #include "tests/support/TestPlatform.h"
 
@@ -15,23 +16,12 @@ namespace testing_support {
 
 using Args = std::vector<std::string>;
 
-// A drive whose smartctl is a FakeSmartctl, with the preferences the rules
-// read registered as the monitor registers them.
+// A drive whose smartctl is a FakeSmartctl, with the preferences registered
+// as the monitor registers them.
 class DriveTest : public PlatformTest {
  protected:
   DriveTest() {
-    mem.platform.preferences->registerDefaults({
-        {"IgnoreAttribute190", "YES"},
-        {"IgnoreAttribute196", "NO"},
-        {"RememberBadSectors", "NO"},
-        {"CustomBadSectorCount", "NO"},
-        {"CustomBadSectorCountValue", 0},
-        {"CustomErrorCount", "NO"},
-        {"CustomErrorCountValue", 50},
-        {"RememberErrorCount", "NO"},
-        {"FailedTestIsNew", "NO"},
-        {"DisplayTempInFahrenheit", "NO"},
-    });
+    mem.platform.preferences->registerDefaults(monitor::registeredDefaults());
     drive.setLocation("/dev/sda");
     drive.setBundlePath(fake.bundlePath());
   }
@@ -65,50 +55,20 @@ struct ParserLog {
   std::vector<std::string> messages;
 };
 
-
 inline const std::string kHealthPassed =
     "=== START OF READ SMART DATA SECTION ===\n"
     "SMART overall-health self-assessment test result: PASSED\n\n";
 
-// General SMART values; the two numbers in parentheses that tests vary
-// most are the offline status byte and the self-test execution status.
+// smartctl's general SMART values of a typical disk; the numbers that tests
+// vary are the offline status byte, the self-test execution status and the
+// offline data collection capabilities (tests/support/capabilities.txt).
 inline std::string capabilities(const std::string& offlineStatus = "0x82", const std::string& selfTestStatus = "   0",
                                 const std::string& dataCapabilities = "0x7b") {
-  return "=== START OF READ SMART DATA SECTION ===\n"
-         "General SMART Values:\n"
-         "Offline data collection status:  (" +
-         offlineStatus +
-         ")\tOffline data collection activity\n"
-         "\t\t\t\t\twas completed without error.\n"
-         "\t\t\t\t\tAuto Offline Data Collection: Enabled.\n"
-         "Self-test execution status:      (" +
-         selfTestStatus +
-         ")\tThe previous self-test routine completed\n"
-         "\t\t\t\t\twithout error or no self-test has ever \n"
-         "\t\t\t\t\tbeen run.\n"
-         "Total time to complete Offline \n"
-         "data collection: \t\t( 7380) seconds.\n"
-         "Offline data collection\n"
-         "capabilities: \t\t\t (" +
-         dataCapabilities +
-         ") SMART execute Offline immediate.\n"
-         "\t\t\t\t\tAuto Offline data collection on/off support.\n"
-         "\t\t\t\t\tSuspend Offline collection upon new\n"
-         "\t\t\t\t\tcommand.\n"
-         "\t\t\t\t\tOffline surface scan supported.\n"
-         "\t\t\t\t\tSelf-test supported.\n"
-         "SMART capabilities:            (0x0003)\tSaves SMART data before entering\n"
-         "\t\t\t\t\tpower-saving mode.\n"
-         "\t\t\t\t\tSupports SMART auto save timer.\n"
-         "Error logging capability:        (0x01)\tError logging supported.\n"
-         "\t\t\t\t\tGeneral Purpose Logging supported.\n"
-         "Short self-test routine \n"
-         "recommended polling time: \t (   2) minutes.\n"
-         "Extended self-test routine\n"
-         "recommended polling time: \t (  76) minutes.\n"
-         "Conveyance self-test routine\n"
-         "recommended polling time: \t (   5) minutes.\n"
-         "SCT capabilities: \t       (0x3037)\tSCT Status supported.\n\n";
+  std::string text = readFile(sourceDir() / "tests/support/capabilities.txt");
+  for (const auto& [name, value] :
+       {std::pair{"@OFFLINE@", offlineStatus}, {"@SELFTEST@", selfTestStatus}, {"@DATA@", dataCapabilities}})
+    text.replace(text.find(name), std::string(name).size(), value);
+  return text;
 }
 
 }  // namespace testing_support

@@ -144,10 +144,13 @@ void Child::stop() {
 
 std::string Child::output() const { return readFile(log_); }
 
-std::string shellQuote(const std::string& text) {
-  std::string q = "'";
-  for (char c : text) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return q + "'";
+std::string Child::firstLine(const fs::path& file, int limitMs) {
+  for (int waited = 0;; waited += 10) {
+    const std::string text = readFile(file);
+    if (text.find('\n') != std::string::npos) return text.substr(0, text.find('\n'));
+    if (waited >= limitMs || !running()) return "";
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
 }
 
 std::vector<std::string> nulSeparated(const fs::path& file) {

@@ -47,15 +47,16 @@ class Child {
   // SIGTERM, then SIGKILL when it does not end within five seconds.
   void stop();
   std::string output() const;
+  // The first line the program writes to `file` (its address or number once
+  // it takes connections); empty when none comes within `limitMs` or the
+  // program ends first.
+  std::string firstLine(const fs::path& file, int limitMs = 20000);
 
  private:
   pid_t pid_ = -1;
   std::optional<int> status_;
   fs::path log_;
 };
-
-// `text` as one word of a shell command line.
-std::string shellQuote(const std::string& text);
 
 // The NUL-separated words of a file (an argument list a stand-in program recorded).
 std::vector<std::string> nulSeparated(const fs::path& file);

@@ -20,5 +20,12 @@ fs::path smartctlStandin();
 // could not be made (the reason is a test failure).
 fs::path makeMachine(const fs::path& scratch, const std::string& name, const std::string& devices,
                      const std::string& mounts, const std::string& drives);
+// The same from a description folder (devices, mounts, drives) as `machine`.
+fs::path makeMachine(const fs::path& description, const fs::path& machine);
+
+// The machine's tarvel with `home` as the home folder and the C locale; with
+// `scan`, on the machine's listings.
+ProcessResult runTarvel(const fs::path& machine, const fs::path& home, const std::vector<std::string>& args,
+                        bool scan = true);
 
 }  // namespace testing_support

@@ -3,6 +3,7 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 
@@ -34,6 +35,22 @@ std::string readFile(const fs::path& p) {
   std::stringstream ss;
   ss << in.rdbuf();
   return ss.str();
+}
+
+EnvironmentScope::EnvironmentScope(const std::map<std::string, std::string>& values) {
+  for (const auto& [key, value] : values) {
+    const char* old = std::getenv(key.c_str());
+    saved_[key] = old ? std::optional<std::string>(old) : std::nullopt;
+    if (value.empty()) unsetenv(key.c_str());
+    else setenv(key.c_str(), value.c_str(), 1);
+  }
+}
+
+EnvironmentScope::~EnvironmentScope() {
+  for (const auto& [key, value] : saved_) {
+    if (value) setenv(key.c_str(), value->c_str(), 1);
+    else unsetenv(key.c_str());
+  }
 }
 
 PlatformTest::PlatformTest() : mem(platform::memory::makePlatform(scratch.path().string())) {

@@ -7,6 +7,8 @@
 #include <sys/types.h>
 
 #include <filesystem>
+#include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -29,6 +31,19 @@ class ScratchDir {
 };
 
 std::string readFile(const std::filesystem::path& p);
+
+// Sets environment variables for one test (an empty value unsets one) and
+// puts the old values back at the end.
+class EnvironmentScope {
+ public:
+  explicit EnvironmentScope(const std::map<std::string, std::string>& values);
+  ~EnvironmentScope();
+  EnvironmentScope(const EnvironmentScope&) = delete;
+  EnvironmentScope& operator=(const EnvironmentScope&) = delete;
+
+ private:
+  std::map<std::string, std::optional<std::string>> saved_;
+};
 
 // Installs a new in-memory platform whose bundle lies in a scratch folder.
 class PlatformTest : public ::testing::Test {
@@ -56,7 +71,6 @@ class FakeSmartctl {
   // The processes of the hung calls so far: script and sleeping child.
   std::vector<pid_t> hungProcesses() const;
   std::string bundlePath() const { return bundle_.string(); }
-  std::string programPath() const { return (bundle_ / "Contents/MacOS/smartctl").string(); }
   std::vector<std::string> calls() const;
 
  private:

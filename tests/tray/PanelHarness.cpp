@@ -48,13 +48,11 @@ bool spinUntil(const std::function<bool()>& done, int limitMs) {
 
 Xvfb::Xvfb(const fs::path& scratch) {
   const fs::path displayFile = scratch / "xvfb.display";
-  server_.emplace(std::vector<std::string>{"/usr/bin/Xvfb", "-displayfd", "3", "-nolisten", "tcp", "-screen", "0",
-                                           "800x600x24"},
-                  std::map<std::string, std::string>{}, scratch / "xvfb.log", displayFile);
-  // Xvfb writes the display number once it takes connections.
-  spinUntil([&] { return readFile(displayFile).find('\n') != std::string::npos || !server_->running(); }, 20000);
-  std::string number = readFile(displayFile);
-  if (number.find('\n') != std::string::npos) display_ = ":" + number.substr(0, number.find('\n'));
+  server_.emplace(
+      std::vector<std::string>{"/usr/bin/Xvfb", "-displayfd", "3", "-nolisten", "tcp", "-screen", "0", "800x600x24"},
+      std::map<std::string, std::string>{}, scratch / "xvfb.log", displayFile);
+  const std::string number = server_->firstLine(displayFile);
+  if (!number.empty()) display_ = ":" + number;
 }
 
 // --- StatusNotifierWatcher --------------------------------------------------
@@ -89,14 +87,15 @@ void StatusNotifierWatcher::RegisterStatusNotifierItem(const QString& serviceOrP
 
 // --- Reading the item ---------------------------------------------------------
 
+namespace {
+
+// The colour of an icon's middle: "red", "yellow", "green", or "?".
 std::string colourName(unsigned r, unsigned g, unsigned b) {
   if (r > 150 && g > 150 && b < 100) return "yellow";
   if (r > g + 60 && r > b + 60) return "red";
   if (g > r + 40 && g > b + 40) return "green";
   return "?";
 }
-
-namespace {
 
 QDBusMessage call(const QString& service, const QString& path, const QString& interface, const QString& method,
                   const QVariantList& args) {
@@ -219,9 +218,8 @@ bool PanelItem::click(const std::string& label) const {
   const QString menuPath = property(QStringLiteral("Menu")).value<QDBusObjectPath>().path();
   for (const MenuNode& item : layout().children) {
     if (splitIndent(item.properties.value(QStringLiteral("label")).toString()).first != label) continue;
-    QDBusMessage reply =
-        call(service_, menuPath, QStringLiteral("com.canonical.dbusmenu"), QStringLiteral("Event"),
-             {item.id, QStringLiteral("clicked"), QVariant::fromValue(QDBusVariant(QVariant(0))), 0u});
+    QDBusMessage reply = call(service_, menuPath, QStringLiteral("com.canonical.dbusmenu"), QStringLiteral("Event"),
+                              {item.id, QStringLiteral("clicked"), QVariant::fromValue(QDBusVariant(QVariant(0))), 0u});
     return reply.type() == QDBusMessage::ReplyMessage;
   }
   return false;
@@ -272,9 +270,8 @@ SmtpSink::SmtpSink(const fs::path& folder, const std::string& user, const std::s
   if (!user.empty()) argv.insert(argv.end(), {user, password});
   const fs::path portFile = folder.parent_path() / (folder.filename().string() + ".port");
   server_.emplace(argv, std::map<std::string, std::string>{}, folder.parent_path() / "smtp.log", portFile);
-  spinUntil([&] { return readFile(portFile).find('\n') != std::string::npos || !server_->running(); }, 20000);
-  const std::string text = readFile(portFile);
-  if (text.find('\n') != std::string::npos) port_ = std::stoi(text);
+  const std::string port = server_->firstLine(portFile);
+  if (!port.empty()) port_ = std::stoi(port);
 }
 
 std::vector<std::string> SmtpSink::messages() const {
@@ -317,9 +314,10 @@ void attachDisk(const fs::path& machine, const std::string& devices, const std::
   fs::path file = sourceDir() / "resources/simulated-drives" / (description + ".drive");
   if (!fs::exists(file)) file = sourceDir() / "tests/drives" / (description + ".drive");
   const fs::path trace = machine / "Contents/MacOS/traces" / (fs::path(device).filename().string() + ".trdr");
-  ASSERT_EQ(testing_support::runProcess({testing_support::fakedriveTool().string(), "-o", trace.string(), file.string()})
-                .status,
-            0);
+  ASSERT_EQ(
+      testing_support::runProcess({testing_support::fakedriveTool().string(), "-o", trace.string(), file.string()})
+          .status,
+      0);
   std::ofstream(machine / "listings/devices", std::ios::app) << devices;
   std::ofstream(machine / "listings/mounts", std::ios::app) << mountLines;
 }
@@ -327,7 +325,8 @@ void attachDisk(const fs::path& machine, const std::string& devices, const std::
 std::vector<std::vector<std::string>> mailToolCalls(const fs::path& machine) {
   std::vector<std::pair<fs::file_time_type, fs::path>> files;
   for (const auto& entry : fs::directory_iterator(machine))
-    if (entry.path().filename().string().starts_with("mail-args-")) files.emplace_back(entry.last_write_time(), entry.path());
+    if (entry.path().filename().string().starts_with("mail-args-"))
+      files.emplace_back(entry.last_write_time(), entry.path());
   std::sort(files.begin(), files.end());
   std::vector<std::vector<std::string>> calls;
   for (const auto& [time, path] : files) calls.push_back(testing_support::nulSeparated(path));

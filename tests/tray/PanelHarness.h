@@ -89,9 +89,6 @@ struct MenuNode {
   std::vector<MenuNode> children;
 };
 
-// The colour of an icon's middle: "red", "yellow", "green", or "?".
-std::string colourName(unsigned r, unsigned g, unsigned b);
-
 // A registered StatusNotifierItem as a panel reads and drives it.
 class PanelItem {
  public:

@@ -9,7 +9,6 @@
 #include <QtWidgets/QMessageBox>
 #include <QtWidgets/QPushButton>
 
-#include <cstdlib>
 #include <fstream>
 
 #include "app/tray/QtTimers.h"
@@ -17,6 +16,7 @@
 #include "app/tray/TrayStatusItem.h"
 #include "platform/desktop/ApplicationLauncher.h"
 #include "platform/desktop/MessageBoxAlerts.h"
+#include "tests/CaseFile.h"
 #include "tests/support/TestPlatform.h"
 #include "tests/tray/PanelHarness.h"
 
@@ -84,8 +84,7 @@ TEST(TrayMenu, LabelsKeepAmpersandsAndShowIndentation) {
       {"", 1, "\u2003"},
       {"x", -1, "x"},
   };
-  for (const auto& [title, level, label] : cases)
-    EXPECT_EQ(tray::menuItemLabel(title, level), label) << title;
+  for (const auto& [title, level, label] : cases) EXPECT_EQ(tray::menuItemLabel(title, level), label) << title;
 }
 
 TEST(TrayMenu, ImagesByNameAtTheirSizeAndMissingOnesLoggedOnce) {
@@ -127,8 +126,7 @@ TEST(TrayAlerts, TicksAndMenuChoicesWaitUntilTheAlertHasClosed) {
   QMenu target;
   std::vector<std::unique_ptr<QMenu>> submenus;
   std::vector<MenuAction> performed;
-  tray::mirrorMenu(checkedMenu(), {}, target, submenus, images,
-                                [&](MenuAction a) { performed.push_back(a); });
+  tray::mirrorMenu(checkedMenu(), {}, target, submenus, images, [&](MenuAction a) { performed.push_back(a); });
   QAction* update = nullptr;
   for (QAction* a : target.actions())
     if (a->text() == "Update Drives") update = a;
@@ -161,70 +159,28 @@ TEST(TrayAlerts, TicksAndMenuChoicesWaitUntilTheAlertHasClosed) {
   EXPECT_EQ(performed, std::vector<MenuAction>{MenuAction::UpdateDrives});
 }
 
+// The cases of tests/tray/launch.txt.
 TEST(TrayLaunch, DesktopEntryCommands) {
-  using platform::desktop::LaunchCommand;
-  struct Case {
-    const char* name;
-    std::string entry;
-    std::optional<LaunchCommand> command;
-  };
-  const Case cases[] = {
-      {"field codes dropped", "[Desktop Entry]\nName=Tarvel\nExec=Tarvel %U\n", LaunchCommand{{"Tarvel"}, ""}},
-      {"quoting and %%",
-       "[Desktop Entry]\nExec=\"/opt/My Apps/tarvel\" --say \"a \\\\\"b\\\\\" \\\\$c\" 100%% x%fy\nPath=/tmp\n",
-       LaunchCommand{{"/opt/My Apps/tarvel", "--say", "a \"b\" $c", "100%", "xy"}, "/tmp"}},
-      {"string escapes", "[Desktop Entry]\nExec=tarvel\\s--start\n", LaunchCommand{{"tarvel", "--start"}, ""}},
-      {"other groups ignored",
-       "[Desktop Action New]\nExec=wrong\n[Desktop Entry]\nExec = right\n[Desktop Action Old]\nExec=wrong too\n",
-       LaunchCommand{{"right"}, ""}},
-      {"hidden", "[Desktop Entry]\nExec=Tarvel\nHidden=true\n", std::nullopt},
-      {"no Exec", "[Desktop Entry]\nName=Tarvel\n", std::nullopt},
-      {"Exec only elsewhere", "[Desktop Action X]\nExec=Tarvel\n", std::nullopt},
-      {"TryExec missing", "[Desktop Entry]\nTryExec=/nonexistent/Tarvel\nExec=Tarvel\n", std::nullopt},
-      {"TryExec present", "[Desktop Entry]\nTryExec=/bin/sh\nExec=/bin/sh -c true\n",
-       LaunchCommand{{"/bin/sh", "-c", "true"}, ""}},
-      {"only field codes", "[Desktop Entry]\nExec=%U\n", std::nullopt},
-  };
-  for (const auto& c : cases) EXPECT_EQ(platform::desktop::desktopEntryCommand(c.entry), c.command) << c.name;
+  for (const auto& c : testing_support::readCases("tray/launch.txt", "entry")) {
+    std::optional<platform::desktop::LaunchCommand> command;
+    if (c[2] != "-") command = platform::desktop::LaunchCommand{testing_support::split(c[2]), c[3] == "-" ? "" : c[3]};
+    EXPECT_EQ(platform::desktop::desktopEntryCommand(c[1]), command) << c.line;
+  }
 }
-
-namespace {
-
-// Sets environment variables for one test and puts the old values back.
-class EnvironmentScope {
- public:
-  explicit EnvironmentScope(const std::map<std::string, std::string>& values) {
-    for (const auto& [key, value] : values) {
-      if (const char* old = std::getenv(key.c_str())) saved_[key] = old;
-      else saved_[key] = std::nullopt;
-      setenv(key.c_str(), value.c_str(), 1);
-    }
-  }
-  ~EnvironmentScope() {
-    for (const auto& [key, value] : saved_) {
-      if (value) setenv(key.c_str(), value->c_str(), 1);
-      else unsetenv(key.c_str());
-    }
-  }
-
- private:
-  std::map<std::string, std::optional<std::string>> saved_;
-};
-
-}  // namespace
 
 TEST(TrayLaunch, FindsTheEntryFolderByFolderThenThePath) {
   testing_support::ScratchDir scratch;
   scratch.write("bin/Tarvel", "#!/bin/sh\n", true);
-  EnvironmentScope env({{"XDG_DATA_HOME", (scratch.path() / "home").string()},
-                        {"XDG_DATA_DIRS", (scratch.path() / "sys1").string() + ":relative:" +
-                                              (scratch.path() / "sys2").string()},
-                        {"PATH", (scratch.path() / "bin").string() + ":/usr/bin:/bin"}});
+  testing_support::EnvironmentScope env(
+      {{"XDG_DATA_HOME", (scratch.path() / "home").string()},
+       {"XDG_DATA_DIRS", (scratch.path() / "sys1").string() + ":relative:" + (scratch.path() / "sys2").string()},
+       {"PATH", (scratch.path() / "bin").string() + ":/usr/bin:/bin"}});
   using platform::desktop::findApplication;
   const std::vector<std::string> ids{"Tarvel", "tarvel", "org.tarvel.Tarvel"};
 
   ASSERT_TRUE(findApplication(ids, "Tarvel"));
-  EXPECT_EQ(findApplication(ids, "Tarvel")->arguments, std::vector<std::string>{(scratch.path() / "bin/Tarvel").string()});
+  EXPECT_EQ(findApplication(ids, "Tarvel")->arguments,
+            std::vector<std::string>{(scratch.path() / "bin/Tarvel").string()});
   EXPECT_FALSE(findApplication(ids, "NoSuchProgram"));
 
   scratch.write("sys2/applications/tarvel.desktop", "[Desktop Entry]\nExec=from-sys2\n");
@@ -245,25 +201,10 @@ TEST(TrayLaunch, FindsTheEntryFolderByFolderThenThePath) {
 }
 
 TEST(TrayOptions, Arguments) {
-  struct Case {
-    std::vector<std::string> args;
-    std::optional<std::string> listings;
-    bool verbose;
-    std::optional<std::string> error;
-  };
-  const Case cases[] = {
-      {{}, std::nullopt, false, std::nullopt},
-      {{"--listings", "/m/listings", "-v"}, "/m/listings", true, std::nullopt},
-      {{"--listings=/x", "--verbose"}, "/x", true, std::nullopt},
-      {{"--listings"}, std::nullopt, false, "--listings needs a FOLDER"},
-      {{"--listings="}, "", false, "--listings needs a FOLDER"},
-      {{"--frobnicate"}, std::nullopt, false, "unknown argument --frobnicate"},
-      {{"extra"}, std::nullopt, false, "unknown argument extra"},
-  };
-  for (const auto& c : cases) {
-    tray::TrayOptions o = tray::parseTrayOptions(c.args);
-    EXPECT_EQ(o.listingsFolder, c.listings);
-    EXPECT_EQ(o.verbose, c.verbose);
-    EXPECT_EQ(o.error, c.error);
+  for (const auto& c : testing_support::readCases("tray/launch.txt", "options")) {
+    tray::TrayOptions o = tray::parseTrayOptions(testing_support::split(c[0]));
+    EXPECT_EQ(o.listingsFolder, c[1] == "-" ? std::nullopt : std::optional(c[1])) << c.line;
+    EXPECT_EQ(o.verbose, c[2] == "yes") << c.line;
+    EXPECT_EQ(o.error, testing_support::orNone(c[3])) << c.line;
   }
 }

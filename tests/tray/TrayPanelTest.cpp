@@ -10,7 +10,6 @@
 #include <QtCore/QCoreApplication>
 #include <QtCore/QThread>
 
-
 #include "platform/desktop/DBusDistributedCenter.h"
 #include "tests/support/CapturingDaemon.h"
 #include "tests/support/RunProcess.h"
@@ -22,7 +21,8 @@ namespace {
 
 using testing_support::readFile;
 
-const char* kMounts = "Filesystem     1K-blocks      Used Available Use% Mounted on\n";
+const std::string kMounts = "Filesystem     1K-blocks      Used Available Use% Mounted on\n";
+const std::string kRoot = kMounts + "/dev/sda1 490617784 12345678 453271234 3% /\n";
 
 bool has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
@@ -38,9 +38,8 @@ class TrayPanelTest : public ::testing::Test {
       fs::create_directories(scratch.path() / dir);
     fs::permissions(scratch.path() / "runtime", fs::perms::owner_all);
     bus = platform::desktop::makeDBusDistributedCenter(nullptr);
-    bus->addObserver("org.tarvel.TarvelMenuItem", [this](const std::string&, const std::string& object) {
-      unloads.push_back(object);
-    });
+    bus->addObserver("org.tarvel.TarvelMenuItem",
+                     [this](const std::string&, const std::string& object) { unloads.push_back(object); });
     bus->addObserver("TRPrefsChanged", [this](const std::string&, const std::string&) { ++prefsChanged; });
   }
 
@@ -67,6 +66,19 @@ class TrayPanelTest : public ::testing::Test {
             {"XDG_CURRENT_DESKTOP", ""},
             {"DESKTOP_SESSION", ""},
             {"QT_QPA_PLATFORMTHEME", ""}};
+  }
+
+  void makeMachine(const std::string& name, const std::string& devices, const std::string& mounts,
+                   const std::string& drives) {
+    machine = makeTrayMachine(scratch.path(), name, devices, mounts, drives);
+    ASSERT_FALSE(machine.empty());
+  }
+
+  // The program ended by itself with status 0, saying goodbye on the bus.
+  void expectCleanExit() {
+    ASSERT_TRUE(spinUntil([&] { return !tray->running(); })) << tray->output();
+    EXPECT_EQ(tray->exitStatus(), 0) << tray->output();
+    ASSERT_TRUE(spinUntil([&] { return !unloads.empty(); }));
   }
 
   // Starts the machine's tray program. With a panel, returns once the
@@ -162,15 +174,13 @@ class TrayPanelTest : public ::testing::Test {
 };
 
 TEST_F(TrayPanelTest, PanelShowsEveryDriveWithItsStateAndTheWorstColour) {
-  machine = makeTrayMachine(scratch.path(), "mixed", "sda\nsda1\nsda2\nsdb\nsdb1\nsdc\nsdc1\nsdd\n",
-                            std::string(kMounts) +
-                                "/dev/sda2  490617784 12345678 453271234   3% /\n"
-                                "/dev/sda1     523248     5364    517884   2% /boot/efi\n"
-                                "/dev/sdb1 3844640564 12000000 3529328204  4% /media/alice/Photos\n"
-                                "/dev/sdc1 1844640564 12000000 1529328204  4% /mnt/Backup\n",
-                            "/dev/sda healthy-hdd\n/dev/sdb failing-reallocated\n/dev/sdc failed-health\n"
-                            "/dev/sdd smart-disabled\n");
-  ASSERT_FALSE(machine.empty());
+  ASSERT_NO_FATAL_FAILURE(makeMachine("mixed", "sda\nsda1\nsda2\nsdb\nsdb1\nsdc\nsdc1\nsdd\n",
+                                      kMounts + "/dev/sda2  490617784 12345678 453271234   3% /\n"
+                                                "/dev/sda1     523248     5364    517884   2% /boot/efi\n"
+                                                "/dev/sdb1 3844640564 12000000 3529328204  4% /media/alice/Photos\n"
+                                                "/dev/sdc1 1844640564 12000000 1529328204  4% /mnt/Backup\n",
+                                      "/dev/sda healthy-hdd\n/dev/sdb failing-reallocated\n/dev/sdc failed-health\n"
+                                      "/dev/sdd smart-disabled\n"));
   ASSERT_NO_FATAL_FAILURE(startTray());
 
   const std::string checked = lastUpdated();
@@ -213,10 +223,7 @@ TEST_F(TrayPanelTest, PanelShowsEveryDriveWithItsStateAndTheWorstColour) {
 }
 
 TEST_F(TrayPanelTest, UpdateRescanLaunchAndQuitFromThePanel) {
-  machine = makeTrayMachine(scratch.path(), "growing", "sda\nsda1\n",
-                            std::string(kMounts) + "/dev/sda1 490617784 12345678 453271234 3% /\n",
-                            "/dev/sda healthy-ssd\n");
-  ASSERT_FALSE(machine.empty());
+  ASSERT_NO_FATAL_FAILURE(makeMachine("growing", "sda\nsda1\n", kRoot, "/dev/sda healthy-ssd\n"));
   scratch.write("launched/.keep", "");
   scratch.write("share/applications/tarvel.desktop",
                 "[Desktop Entry]\nType=Application\nName=Tarvel\nExec=" + (scratch.path() / "bin/main-app").string() +
@@ -249,18 +256,14 @@ TEST_F(TrayPanelTest, UpdateRescanLaunchAndQuitFromThePanel) {
       << readFile(scratch.path() / "launched/args");
 
   ASSERT_TRUE(panel->click("Quit"));
-  ASSERT_TRUE(spinUntil([&] { return !tray->running(); }));
-  EXPECT_EQ(tray->exitStatus(), 0) << tray->output();
-  ASSERT_TRUE(spinUntil([&] { return !unloads.empty(); }));
+  ASSERT_NO_FATAL_FAILURE(expectCleanExit());
   EXPECT_EQ(unloads, std::vector<std::string>{"tarvelMenuItemUnload"});
 }
 
 TEST_F(TrayPanelTest, OtherProcessesChangePreferencesAndQuit) {
-  machine = makeTrayMachine(scratch.path(), "steered", "sda\nsda1\nsdb\nsdb1\n",
-                            std::string(kMounts) + "/dev/sda1 490617784 12345678 453271234 3% /\n" +
-                                "/dev/sdb1 3844640564 12000000 3529328204 4% /mnt/Old\n",
-                            "/dev/sda healthy-hdd\n/dev/sdb failing-reallocated\n");
-  ASSERT_FALSE(machine.empty());
+  ASSERT_NO_FATAL_FAILURE(makeMachine("steered", "sda\nsda1\nsdb\nsdb1\n",
+                                      kRoot + "/dev/sdb1 3844640564 12000000 3529328204 4% /mnt/Old\n",
+                                      "/dev/sda healthy-hdd\n/dev/sdb failing-reallocated\n"));
   ASSERT_NO_FATAL_FAILURE(startTray());
   ASSERT_TRUE(spinUntil([&] { return daemon.received.size() == 2; }));
   EXPECT_EQ(panel->iconColour(), "yellow");
@@ -293,24 +296,21 @@ TEST_F(TrayPanelTest, OtherProcessesChangePreferencesAndQuit) {
 
   r = tarvel({"notify", "TRQuit"});
   ASSERT_EQ(r.status, 0) << r.err;
-  ASSERT_TRUE(spinUntil([&] { return !tray->running(); }));
-  EXPECT_EQ(tray->exitStatus(), 0) << tray->output();
-  ASSERT_TRUE(spinUntil([&] { return !unloads.empty(); }));
+  ASSERT_NO_FATAL_FAILURE(expectCleanExit());
   EXPECT_EQ(unloads, std::vector<std::string>{"tarvelMenuItemUnload"});
 }
 
 TEST_F(TrayPanelTest, ReportIsMailedWithThePasswordFromTheKeyring) {
   Keyring keyring(scratch.path());
   ASSERT_TRUE(keyring.ok());
-  ASSERT_TRUE(Keyring::store("Tarvel (SMTP)", "s3cret pass", {"service", "Tarvel (SMTP): monitor", "account", "monitor"}));
+  ASSERT_TRUE(
+      Keyring::store("Tarvel (SMTP)", "s3cret pass", {"service", "Tarvel (SMTP): monitor", "account", "monitor"}));
   SmtpSink sink(scratch.path() / "mail", "monitor", "s3cret pass");
   ASSERT_GT(sink.port(), 0) << readFile(scratch.path() / "smtp.log");
 
-  machine = makeTrayMachine(scratch.path(), "mailing", "sda\nsda1\nsdb\nsdb1\n",
-                            std::string(kMounts) + "/dev/sda1 490617784 12345678 453271234 3% /\n" +
-                                "/dev/sdb1 3844640564 12000000 3529328204 4% /media/bob/Archive\n",
-                            "/dev/sda healthy-hdd\n/dev/sdb failed-health\n");
-  ASSERT_FALSE(machine.empty());
+  ASSERT_NO_FATAL_FAILURE(makeMachine("mailing", "sda\nsda1\nsdb\nsdb1\n",
+                                      kRoot + "/dev/sdb1 3844640564 12000000 3529328204 4% /media/bob/Archive\n",
+                                      "/dev/sda healthy-hdd\n/dev/sdb failed-health\n"));
   for (const auto& [key, type, value] : std::vector<std::tuple<std::string, std::string, std::string>>{
            {"EmailDriveFailed", "-bool", "YES"},
            {"EmailDrivePassed", "-bool", "YES"},
@@ -324,7 +324,8 @@ TEST_F(TrayPanelTest, ReportIsMailedWithThePasswordFromTheKeyring) {
     setPreference("org.tarvel.Tarvel", key, type, value);
   ASSERT_NO_FATAL_FAILURE(startTray());
 
-  ASSERT_TRUE(spinUntil([&] { return !sink.messages().empty(); })) << tray->output() << readFile(scratch.path() / "smtp.log");
+  ASSERT_TRUE(spinUntil([&] { return !sink.messages().empty(); }))
+      << tray->output() << readFile(scratch.path() / "smtp.log");
   const std::string mail = sink.messages()[0];
   EXPECT_TRUE(has(mail, "X-Sink-Login: monitor\n")) << mail;
   EXPECT_TRUE(has(mail, "X-Sink-From: tarvel@workstation.test\nX-Sink-To: admin@example.test\n")) << mail;
@@ -341,16 +342,15 @@ TEST_F(TrayPanelTest, ReportIsMailedWithThePasswordFromTheKeyring) {
 }
 
 TEST_F(TrayPanelTest, DisksClosedToSmartctlAreExplainedAtTheTopOfTheMenu) {
-  machine = makeTrayMachine(scratch.path(), "closed", "sda\nsda1\nnvme0n1\n",
-                            std::string(kMounts) + "/dev/sda1 490617784 12345678 453271234 3% /\n",
-                            "/dev/sda !Permission denied\n/dev/nvme0n1 !Permission denied\n");
-  ASSERT_FALSE(machine.empty());
+  ASSERT_NO_FATAL_FAILURE(makeMachine("closed", "sda\nsda1\nnvme0n1\n", kRoot,
+                                      "/dev/sda !Permission denied\n/dev/nvme0n1 !Permission denied\n"));
   ASSERT_NO_FATAL_FAILURE(startTray());
   EXPECT_EQ(panel->menu(), afterCheck({"Cannot read sda, nvme0n1: smartctl was denied access (disabled)",
                                        "Install Tarvel with: sudo cmake --install build (disabled)"}));
   EXPECT_EQ(panel->iconColour(), "green");
-  EXPECT_TRUE(has(tray->output(), "smartctl was not allowed to open the drive: /dev/sda: Smartctl open device: "
-                                  "/dev/sda failed: Permission denied; /dev/nvme0n1: "))
+  EXPECT_TRUE(has(tray->output(),
+                  "smartctl was not allowed to open the drive: /dev/sda: Smartctl open device: "
+                  "/dev/sda failed: Permission denied; /dev/nvme0n1: "))
       << tray->output();
   EXPECT_EQ(driveList()[2], "TRProblemDrivesCount 0");
 
@@ -368,10 +368,7 @@ TEST_F(TrayPanelTest, DisksClosedToSmartctlAreExplainedAtTheTopOfTheMenu) {
 }
 
 TEST_F(TrayPanelTest, WithoutAPanelTheMonitorSaysSoAndKeepsChecking) {
-  machine = makeTrayMachine(scratch.path(), "headless", "sda\nsda1\n",
-                            std::string(kMounts) + "/dev/sda1 490617784 12345678 453271234 3% /\n",
-                            "/dev/sda healthy-hdd\n");
-  ASSERT_FALSE(machine.empty());
+  ASSERT_NO_FATAL_FAILURE(makeMachine("headless", "sda\nsda1\n", kRoot, "/dev/sda healthy-hdd\n"));
   ASSERT_NO_FATAL_FAILURE(startTray(false));
   ASSERT_TRUE(spinUntil([&] { return daemon.received.size() == 1 || !tray->running(); })) << tray->output();
   EXPECT_TRUE(has(tray->output(), "No system tray is available yet")) << tray->output();
@@ -379,9 +376,7 @@ TEST_F(TrayPanelTest, WithoutAPanelTheMonitorSaysSoAndKeepsChecking) {
 
   // Ended the way a session ends it.
   ::kill(tray->pid(), SIGTERM);
-  ASSERT_TRUE(spinUntil([&] { return !tray->running(); }));
-  EXPECT_EQ(tray->exitStatus(), 0) << tray->output();
-  ASSERT_TRUE(spinUntil([&] { return !unloads.empty(); }));
+  ASSERT_NO_FATAL_FAILURE(expectCleanExit());
 }
 
 // A disk whose smartctl never answers (it sleeps for an hour): while the
@@ -389,10 +384,8 @@ TEST_F(TrayPanelTest, WithoutAPanelTheMonitorSaysSoAndKeepsChecking) {
 // told, by its menu, by another process or by the session, killing what
 // the check had started.
 TEST_F(TrayPanelTest, HungDiskNeitherFreezesThePanelNorHoldsUpQuitting) {
-  machine = makeTrayMachine(scratch.path(), "dying", "sda\nsda1\nsdb\nsdc\n",
-                            std::string(kMounts) + "/dev/sda1 490617784 12345678 453271234 3% /\n",
-                            "/dev/sda healthy-hdd\n/dev/sdb ?hang\n/dev/sdc healthy-ssd\n");
-  ASSERT_FALSE(machine.empty());
+  ASSERT_NO_FATAL_FAILURE(makeMachine("dying", "sda\nsda1\nsdb\nsdc\n", kRoot,
+                                      "/dev/sda healthy-hdd\n/dev/sdb ?hang\n/dev/sdc healthy-ssd\n"));
   setPreference("org.tarvel.Tarvel", "SmartctlTimeout", "-int", "3600");
   const fs::path hungPids = machine / "Contents/MacOS/hung.pids";
   watcher.emplace();
@@ -419,9 +412,7 @@ TEST_F(TrayPanelTest, HungDiskNeitherFreezesThePanelNorHoldsUpQuitting) {
       ASSERT_EQ(tarvel({"notify", "TRQuit"}).status, 0);
     }
     if (way == "SIGTERM") ::kill(tray->pid(), SIGTERM);
-    ASSERT_TRUE(spinUntil([&] { return !tray->running(); })) << tray->output();
-    EXPECT_EQ(tray->exitStatus(), 0) << tray->output();
-    ASSERT_TRUE(spinUntil([&] { return !unloads.empty(); }));
+    ASSERT_NO_FATAL_FAILURE(expectCleanExit());
     for (pid_t pid : testing_support::pidsInFile(hungPids)) EXPECT_TRUE(testing_support::processEnded(pid)) << pid;
   }
 }
@@ -430,18 +421,14 @@ TEST_F(TrayPanelTest, HungDiskNeitherFreezesThePanelNorHoldsUpQuitting) {
 // answer is listed, unknown with the reason, the icon warns, and the
 // notification says so.
 TEST_F(TrayPanelTest, HungDiskIsListedUnknownWithTheReason) {
-  machine = makeTrayMachine(scratch.path(), "dying", "sda\nsda1\nsdb\nsdc\n",
-                            std::string(kMounts) + "/dev/sda1 490617784 12345678 453271234 3% /\n",
-                            "/dev/sda healthy-hdd\n/dev/sdb ?hang\n/dev/sdc healthy-ssd\n");
-  ASSERT_FALSE(machine.empty());
+  ASSERT_NO_FATAL_FAILURE(makeMachine("dying", "sda\nsda1\nsdb\nsdc\n", kRoot,
+                                      "/dev/sda healthy-hdd\n/dev/sdb ?hang\n/dev/sdc healthy-ssd\n"));
   setPreference("org.tarvel.Tarvel", "SmartctlTimeout", "-int", "2");
   ASSERT_NO_FATAL_FAILURE(startTray());
-  EXPECT_EQ(panel->menu(), afterCheck({"sdc icon=green {}",
-                                       "Overall Status: Passed (disabled) indent=3",
-                                       "sdb icon=yellow {}",
-                                       "Overall Status: UNKNOWN (smartctl did not answer within 2 seconds) (disabled) indent=3",
-                                       "/ icon=green",
-                                       "Overall Status: Passed (disabled) indent=3"}));
+  EXPECT_EQ(panel->menu(),
+            afterCheck({"sdc icon=green {}", "Overall Status: Passed (disabled) indent=3", "sdb icon=yellow {}",
+                        "Overall Status: UNKNOWN (smartctl did not answer within 2 seconds) (disabled) indent=3",
+                        "/ icon=green", "Overall Status: Passed (disabled) indent=3"}));
 
   EXPECT_EQ(panel->iconColour(), "yellow");
   ASSERT_TRUE(spinUntil([&] { return daemon.received.size() == 3; })) << notifications().size();

@@ -20,6 +20,7 @@ struct Options {
   bool verbose = false;  // the log also on standard error
   bool debug = false;    // debug messages on
   std::optional<double> timeout;
+  std::optional<size_t> jobs;  // drives checked at once (default: all, at most kDefaultJobs)
   std::optional<std::string> listingsFolder;  // ls and df of a simulated machine
   std::optional<std::string> naming;          // "macos" or "linux"
   DriveCommand command = DriveCommand::None;
@@ -27,6 +28,9 @@ struct Options {
   bool help = false;
   bool version = false;
 };
+
+inline constexpr size_t kDefaultJobs = 8;
+inline constexpr size_t kMaxJobs = 64;
 
 struct ParsedOptions {
   std::optional<Options> options;

@@ -9,7 +9,9 @@
 #    with --jobs 1 and with the default number of jobs;
 # 3. the peak memory (maximum resident set) of the tarvel process itself,
 #    not its children, for a `tarvel --replay FILE` check.
-# Uses hyperfine when it is installed, else a loop timed with date +%s%N.
+# Times are medians of RUNS rounds, each round running every command line
+# being compared once, in turn, so that other work on the machine weighs on
+# them alike.
 #
 # Usage: bench/cli_overhead.sh [BUILD_FOLDER] [RUNS]    (default: build, 10)
 # The build folder must hold tarvel, the gate, tarvel-fakedrive and the
@@ -57,26 +59,41 @@ echo "smartctl runs per drive: $(wc -l < "$work/calls") ($(paste -sd ',' "$work/
   echo 'done'
 } > "$work/alone.sh"
 
-# Mean seconds of one run of a command line, over $2 runs.
-mean_seconds() {
-  local n=$2
-  if command -v hyperfine >/dev/null; then
-    hyperfine --warmup 1 --runs "$n" -N --ignore-failure --export-json "$work/h.json" "$1" >/dev/null 2>&1 ||
-      hyperfine --warmup 1 --runs "$n" --ignore-failure --export-json "$work/h.json" "$1" >/dev/null
-    python3 -c 'import json,sys; print(json.load(open(sys.argv[1]))["results"][0]["mean"])' "$work/h.json"
-  else
-    sh -c "$1" >/dev/null 2>&1 || true
-    local start end
-    start=$(date +%s%N)
-    for _ in $(seq "$n"); do sh -c "$1" >/dev/null 2>&1 || true; done
-    end=$(date +%s%N)
-    awk -v s="$start" -v e="$end" -v r="$n" 'BEGIN { printf "%.6f\n", (e - s) / r / 1e9 }'
-  fi
+# Seconds of one run of a command line.
+seconds() {
+  local start end
+  start=$(date +%s%N)
+  sh -c "$1" >/dev/null 2>&1 || true
+  end=$(date +%s%N)
+  awk -v s="$start" -v e="$end" 'BEGIN { printf "%.6f\n", (e - s) / 1e9 }'
+}
+median() { sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+
+# The median seconds of each command line over $1 rounds, one run of each
+# per round in turn, so that the machine's other work weighs on all alike.
+medians() {
+  local rounds=$1
+  shift
+  local i c
+  for c in "$@"; do sh -c "$c" >/dev/null 2>&1 || true; done  # warm-up
+  for i in $(seq "$rounds"); do
+    c=0
+    for cmd in "$@"; do
+      seconds "$cmd" >> "$work/times.$c"
+      c=$((c + 1))
+    done
+  done
+  c=0
+  for cmd in "$@"; do
+    median < "$work/times.$c"
+    rm "$work/times.$c"
+    c=$((c + 1))
+  done | paste -sd ' '
 }
 
 echo
 echo "1. Overhead over the bare smartctl runs (replays; the bundle's smartctl is the gate)"
-printf '%6s %12s %12s %8s\n' drives "tarvel (s)" "alone (s)" overhead
+printf '%6s %12s %12s %8s %16s\n' drives "tarvel (s)" "alone (s)" overhead "default jobs (s)"
 for n in 1 8 64; do
   files=()
   for i in $(seq "$n"); do
@@ -85,10 +102,11 @@ for n in 1 8 64; do
   done
   replay_args=""
   for f in "${files[@]}"; do replay_args+=" --replay $f"; done
-  # One drive after the other, as the loop runs them.
-  t=$(mean_seconds "$bundle/tarvel --jobs 1$replay_args" "$runs")
-  a=$(mean_seconds "sh $work/alone.sh ${files[*]}" "$runs")
-  awk -v n="$n" -v t="$t" -v a="$a" 'BEGIN { printf "%6d %12.4f %12.4f %7.1f%%\n", n, t, a, (t - a) * 100 / a }'
+  # --jobs 1: one drive after the other, as the loop runs them.
+  read -r t a d < <(medians "$runs" "$bundle/tarvel --jobs 1$replay_args" "sh $work/alone.sh ${files[*]}" \
+    "$bundle/tarvel$replay_args")
+  awk -v n="$n" -v t="$t" -v a="$a" -v d="$d" \
+    'BEGIN { printf "%6d %12.4f %12.4f %7.1f%% %16.4f\n", n, t, a, (t - a) * 100 / a, d }'
 done
 
 echo
@@ -104,8 +122,7 @@ for i in $(seq 64); do
 done
 export TARVEL_STANDIN_DELAY_MS=50
 parallel_runs=$(( runs < 3 ? runs : 3 ))
-s=$(mean_seconds "$standin_bundle/tarvel --jobs 1 ${devices[*]}" "$parallel_runs")
-p=$(mean_seconds "$standin_bundle/tarvel ${devices[*]}" "$parallel_runs")
+read -r s p < <(medians "$parallel_runs" "$standin_bundle/tarvel --jobs 1 ${devices[*]}" "$standin_bundle/tarvel ${devices[*]}")
 unset TARVEL_STANDIN_DELAY_MS
 awk -v s="$s" -v p="$p" 'BEGIN { printf "  --jobs 1: %.2f s   default (8 jobs): %.2f s   speed-up %.1fx (%.3f of the serial time)\n", s, p, s / p, p / s }'
 

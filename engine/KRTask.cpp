@@ -63,7 +63,7 @@ void reapLeftBehind() {
 
 // The process groups of the runs under way, for killRunning in a signal
 // handler: fixed slots, lock-free.
-constexpr size_t kSlots = 64;
+constexpr size_t kSlots = KRTask::kMaxRunning;
 std::atomic<pid_t> gRunning[kSlots];
 
 void track(pid_t pid) {

@@ -63,7 +63,9 @@ class KRTask {
   // and reaped by later runs once they end. How many are still left.
   static size_t childrenLeftBehind();
   // Kills the process groups of every run under way in this process, for
-  // a program ended by a signal. Async-signal-safe.
+  // a program ended by a signal. Async-signal-safe, so the runs are kept
+  // in fixed slots, not under a lock: at most this many at once.
+  static constexpr size_t kMaxRunning = 64;
   static void killRunning();
 
   // The line rules every parser relies on: line 0 as is, later lines

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "engine/KRTask.h"
+
 namespace cli {
 
 enum class DriveCommand { None, SaveRawData, ShortTest, ExtendedTest, AbortTest, SmartctlVersion, SmartctlOptions };
@@ -30,7 +32,8 @@ struct Options {
 };
 
 inline constexpr size_t kDefaultJobs = 8;
-inline constexpr size_t kMaxJobs = 64;
+// Each job runs one smartctl at a time, and Ctrl-C must reach them all.
+inline constexpr size_t kMaxJobs = KRTask::kMaxRunning;
 
 struct ParsedOptions {
   std::optional<Options> options;

@@ -11,7 +11,8 @@
 #    not its children, for a `tarvel --replay FILE` check.
 # Times are medians of RUNS rounds, each round running every command line
 # being compared once, in turn, so that other work on the machine weighs on
-# them alike.
+# them alike; the overhead is also given in CPU time, which such work
+# disturbs much less than the clock.
 #
 # Usage: bench/cli_overhead.sh [BUILD_FOLDER] [RUNS]    (default: build, 10)
 # The build folder must hold tarvel, the gate, tarvel-fakedrive and the
@@ -59,33 +60,38 @@ echo "smartctl runs per drive: $(wc -l < "$work/calls") ($(paste -sd ',' "$work/
   echo 'done'
 } > "$work/alone.sh"
 
-# Seconds of one run of a command line.
-seconds() {
-  local start end
-  start=$(date +%s%N)
-  sh -c "$1" >/dev/null 2>&1 || true
-  end=$(date +%s%N)
-  awk -v s="$start" -v e="$end" 'BEGIN { printf "%.6f\n", (e - s) / 1e9 }'
+# Wall-clock seconds and CPU seconds (user and system, the command line's
+# processes and all their children) of one run of a command line.
+measure() {
+  python3 -c 'import resource, subprocess, sys, time
+def cpu():
+    used = resource.getrusage(resource.RUSAGE_CHILDREN)
+    return used.ru_utime + used.ru_stime
+before, start = cpu(), time.monotonic()
+subprocess.run(sys.argv[1], shell=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+print(time.monotonic() - start, cpu() - before)' "$1"
 }
 median() { sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 
-# The median seconds of each command line over $1 rounds, one run of each
-# per round in turn, so that the machine's other work weighs on all alike.
+# For each command line, the median wall-clock and CPU seconds over $1
+# rounds, one run of each per round in turn, so that the machine's other
+# work weighs on them alike: "WALL1 CPU1 WALL2 CPU2 ...".
 medians() {
   local rounds=$1
   shift
-  local i c
-  for c in "$@"; do sh -c "$c" >/dev/null 2>&1 || true; done  # warm-up
+  local i c cmd
+  for cmd in "$@"; do sh -c "$cmd" >/dev/null 2>&1 || true; done  # warm-up
   for i in $(seq "$rounds"); do
     c=0
     for cmd in "$@"; do
-      seconds "$cmd" >> "$work/times.$c"
+      measure "$cmd" >> "$work/times.$c"
       c=$((c + 1))
     done
   done
   c=0
   for cmd in "$@"; do
-    median < "$work/times.$c"
+    cut -d' ' -f1 "$work/times.$c" | median
+    cut -d' ' -f2 "$work/times.$c" | median
     rm "$work/times.$c"
     c=$((c + 1))
   done | paste -sd ' '
@@ -93,7 +99,9 @@ medians() {
 
 echo
 echo "1. Overhead over the bare smartctl runs (replays; the bundle's smartctl is the gate)"
-printf '%6s %12s %12s %8s %16s\n' drives "tarvel (s)" "alone (s)" overhead "default jobs (s)"
+echo "   wall-clock seconds, and CPU seconds of tarvel or the loop with all their children;"
+echo "   the CPU figure holds where other work on the machine makes the clock unsteady"
+printf '%6s %10s %10s %9s %10s %10s %9s %12s\n' drives "tarvel" "alone" overhead "tarvel CPU" "alone CPU" overhead "default jobs"
 for n in 1 8 64; do
   files=()
   for i in $(seq "$n"); do
@@ -103,10 +111,10 @@ for n in 1 8 64; do
   replay_args=""
   for f in "${files[@]}"; do replay_args+=" --replay $f"; done
   # --jobs 1: one drive after the other, as the loop runs them.
-  read -r t a d < <(medians "$runs" "$bundle/tarvel --jobs 1$replay_args" "sh $work/alone.sh ${files[*]}" \
+  read -r t tc a ac d _ < <(medians "$runs" "$bundle/tarvel --jobs 1$replay_args" "sh $work/alone.sh ${files[*]}" \
     "$bundle/tarvel$replay_args")
-  awk -v n="$n" -v t="$t" -v a="$a" -v d="$d" \
-    'BEGIN { printf "%6d %12.4f %12.4f %7.1f%% %16.4f\n", n, t, a, (t - a) * 100 / a, d }'
+  awk -v n="$n" -v t="$t" -v a="$a" -v tc="$tc" -v ac="$ac" -v d="$d" 'BEGIN {
+    printf "%6d %10.3f %10.3f %8.1f%% %10.3f %10.3f %8.1f%% %12.3f\n", n, t, a, (t - a) * 100 / a, tc, ac, (tc - ac) * 100 / ac, d }'
 done
 
 echo
@@ -122,7 +130,7 @@ for i in $(seq 64); do
 done
 export TARVEL_STANDIN_DELAY_MS=50
 parallel_runs=$(( runs < 3 ? runs : 3 ))
-read -r s p < <(medians "$parallel_runs" "$standin_bundle/tarvel --jobs 1 ${devices[*]}" "$standin_bundle/tarvel ${devices[*]}")
+read -r s _ p _ < <(medians "$parallel_runs" "$standin_bundle/tarvel --jobs 1 ${devices[*]}" "$standin_bundle/tarvel ${devices[*]}")
 unset TARVEL_STANDIN_DELAY_MS
 awk -v s="$s" -v p="$p" 'BEGIN { printf "  --jobs 1: %.2f s   default (8 jobs): %.2f s   speed-up %.1fx (%.3f of the serial time)\n", s, p, s / p, p / s }'
 
@@ -155,7 +163,5 @@ peak_kb() {
   cat "$work/rss"
 }
 kb=$(peak_kb "$bundle/tarvel" --replay "$work/drive.trdr")
-smartctl_kb=$(python3 -c 'import resource, subprocess, sys
-subprocess.run([sys.argv[1], "-A", "-"], stdin=open(sys.argv[2], "rb"), stdout=subprocess.DEVNULL)
-print(resource.getrusage(resource.RUSAGE_CHILDREN).ru_maxrss)' "$smartctl" "$work/drive.trdr")
+smartctl_kb=$(BENCH_MAXRSS_FILE="$work/rss" LD_PRELOAD="$work/maxrss.so" "$smartctl" -A - < "$work/drive.trdr" >/dev/null; cat "$work/rss")
 awk -v k="$kb" -v s="$smartctl_kb" 'BEGIN { printf "  tarvel --replay FILE: %.1f MB   (one smartctl -A - run: %.1f MB)\n", k / 1024, s / 1024 }'

@@ -12,7 +12,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <string_view>
 
 namespace gate {
@@ -264,21 +263,6 @@ Decision decide(const std::vector<std::string>& arguments, const Caller& caller,
   // libata answers the legacy ATA ioctls of "-d ata" only with both.
   if ((node.nvme && (type == "auto" || type == "nvme")) || type == "ata") d.capabilities |= kSysAdmin;
   return d;
-}
-
-bool isGate(const std::string& path) {
-  // The mark lies in the program's read-only data, near the start of the
-  // file: read it in pieces, not the whole (debug information included).
-  std::ifstream in(path, std::ios::binary);
-  const std::string_view mark = TARVEL_GATE_MARK;
-  std::string window;
-  char piece[16384];
-  while (in.read(piece, sizeof piece) || in.gcount() > 0) {
-    window.append(piece, static_cast<size_t>(in.gcount()));
-    if (window.find(mark) != std::string::npos) return true;
-    if (window.size() >= mark.size()) window.erase(0, window.size() - (mark.size() - 1));
-  }
-  return false;
 }
 
 }  // namespace gate

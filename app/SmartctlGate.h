@@ -15,20 +15,7 @@
 #include <string>
 #include <vector>
 
-// The smartctl the gate runs, and the mark its program file carries so
-// that tarvel can tell the gate from another program in its place (a
-// simulated machine's smartctl).
-#define TARVEL_REAL_SMARTCTL "/usr/sbin/smartctl"
-#define TARVEL_GATE_MARK "tarvel-smartctl-gate runs " TARVEL_REAL_SMARTCTL
-
 namespace gate {
-
-inline constexpr const char* kRealSmartctl = TARVEL_REAL_SMARTCTL;
-// The whole environment smartctl gets: the caller's could steer it.
-inline constexpr const char* kSmartctlEnvironment[] = {"PATH=/usr/sbin:/usr/bin:/sbin:/bin", "LC_ALL=C"};
-
-// Whether the program file at `path` is the gate (carries its mark).
-bool isGate(const std::string& path);
 
 // The capabilities the gate may hold, as bits of a set.
 enum Capability : unsigned {

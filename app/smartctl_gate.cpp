@@ -20,15 +20,16 @@
 #include <vector>
 
 #include "app/SmartctlGate.h"
+#include "app/cli/GateMark.h"
 
 namespace {
 
-constexpr const char* kSmartctl = gate::kRealSmartctl;
+constexpr const char* kSmartctl = cli::kRealSmartctl;
 constexpr int kRefused = 2;
 [[gnu::used]] const char kMark[] = TARVEL_GATE_MARK;
 
-char* kEnvironment[] = {const_cast<char*>(gate::kSmartctlEnvironment[0]),
-                        const_cast<char*>(gate::kSmartctlEnvironment[1]), nullptr};
+char* kEnvironment[] = {const_cast<char*>(cli::kSmartctlEnvironment[0]),
+                        const_cast<char*>(cli::kSmartctlEnvironment[1]), nullptr};
 
 struct Known {
   gate::Capability bit;

@@ -5,7 +5,7 @@
 
 #include <cstdio>
 
-#include "app/SmartctlGate.h"
+#include "app/cli/GateMark.h"
 #include "app/cli/SmartctlSetup.h"
 #include "engine/DirectSmartctl.h"
 
@@ -59,9 +59,9 @@ std::optional<std::string> installPlatform(const StartupSettings& settings) {
 }
 
 void bypassGateWhereNeedless() {
-  if (!gate::isGate(bundledSmartctlPath())) return;
-  engine::DirectSmartctl direct{gate::kRealSmartctl, {}, ::geteuid() == 0};
-  for (const char* e : gate::kSmartctlEnvironment) direct.environment.push_back(e);
+  if (!isGate(bundledSmartctlPath())) return;
+  engine::DirectSmartctl direct{kRealSmartctl, {}, ::geteuid() == 0};
+  for (const char* e : kSmartctlEnvironment) direct.environment.push_back(e);
   engine::setDirectSmartctl(std::move(direct));
 }
 

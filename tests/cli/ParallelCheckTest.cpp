@@ -57,7 +57,11 @@ TEST(ParallelCheck, SameOutputAndRememberedCountsAsOneDriveAfterTheOther) {
                                        300);
   };
 
-  const std::vector<std::vector<std::string>> modes = {{"--report"}, {"--json"}, {"--prometheus", "-"}};
+  auto metrics = [](const fs::path& home) {
+    return fs::exists(home / "metrics.prom") ? withoutClock(testing_support::readFile(home / "metrics.prom")) : "";
+  };
+  // The text with the reports; the JSON document and the metrics file.
+  const std::vector<std::vector<std::string>> modes = {{"--report"}, {"--json", "--prometheus", "metrics.prom"}};
   for (const auto& mode : modes) {
     SCOPED_TRACE(mode[0]);
     const fs::path serialHome = scratch.path() / ("serial" + mode[0]);
@@ -65,19 +69,25 @@ TEST(ParallelCheck, SameOutputAndRememberedCountsAsOneDriveAfterTheOther) {
     // The second check reads what the first remembered.
     for (int check = 1; check <= 2; ++check) {
       std::vector<std::string> serial = mode, parallel = mode;
+      if (mode.size() > 1) {
+        serial.back() = (serialHome / "metrics.prom").string();
+        parallel.back() = (parallelHome / "metrics.prom").string();
+      }
       serial.insert(serial.end(), {"--jobs", "1"});
       if (check == 2) parallel.insert(parallel.end(), {"--jobs", "3"});  // else the default: 8
       auto one = tarvel(serialHome, serial);
       auto many = tarvel(parallelHome, parallel);
       EXPECT_EQ(one.status, many.status);
       EXPECT_NE(one.status, 0);
-      EXPECT_EQ(withoutClock(one.out), withoutClock(many.out));
+      EXPECT_EQ(one.out, many.out);
       EXPECT_EQ(one.err, many.err);
+      EXPECT_EQ(metrics(serialHome), metrics(parallelHome));
       EXPECT_NE(one.out.find("sdd"), std::string::npos);
     }
     EXPECT_EQ(preferences(serialHome), preferences(parallelHome));
     EXPECT_NE(preferences(serialHome).find("_LastErrorCount"), std::string::npos);
   }
+  EXPECT_NE(metrics(scratch.path() / "serial--json").find("tarvel_drive"), std::string::npos);
 }
 
 }  // namespace

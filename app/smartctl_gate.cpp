@@ -20,16 +20,16 @@
 #include <vector>
 
 #include "app/SmartctlGate.h"
+#include "app/cli/GateMark.h"
 
 namespace {
 
-constexpr const char* kSmartctl = "/usr/sbin/smartctl";
+constexpr const char* kSmartctl = cli::kRealSmartctl;
 constexpr int kRefused = 2;
+[[gnu::used]] const char kMark[] = TARVEL_GATE_MARK;
 
-// Only what smartctl needs; the caller's environment could steer it.
-char kPath[] = "PATH=/usr/sbin:/usr/bin:/sbin:/bin";
-char kLocale[] = "LC_ALL=C";
-char* kEnvironment[] = {kPath, kLocale, nullptr};
+char* kEnvironment[] = {const_cast<char*>(cli::kSmartctlEnvironment[0]),
+                        const_cast<char*>(cli::kSmartctlEnvironment[1]), nullptr};
 
 struct Known {
   gate::Capability bit;

@@ -1,5 +1,7 @@
 #include "discovery/KRSMARTScanner.h"
 
+#include "discovery/ParallelUpdate.h"
+
 #include "engine/TimeLimit.h"
 #include "platform/Exception.h"
 #include "platform/Format.h"
@@ -171,26 +173,67 @@ void KRSMARTScanner::newDriveWithVolume(const std::string& line) {
   drives.push_back(std::move(drive));
 }
 
-void KRSMARTScanner::updateDrives() {
+void KRSMARTScanner::updateDrives(size_t jobs) {
   const bool showUnsupported = platform::prefs().boolForKey(platform::keys::kShowUnsupportedDrives);
-  size_t i = 0;
-  while (i < drives.size()) {
-    KRSMARTDrive& drive = drives[i];
-    // A new command would abort the running self-test's offline collection.
-    if (drive.driveAbortOfflineCollection() && drive.driveSelfTestExecutionInProgress()) {
+  // A new command would abort the running self-test's offline collection.
+  auto skipped = [](const KRSMARTDrive& d) {
+    return d.driveAbortOfflineCollection() && d.driveSelfTestExecutionInProgress();
+  };
+  // A drive that stopped answering is no drive without SMART: it stays,
+  // so that the user learns of it.
+  auto dropped = [&](const KRSMARTDrive& d) { return !showUnsupported && !d.smartSupported() && !d.driveTimedOut(); };
+  auto updated = [&](KRSMARTDrive& d) {
+    if (outputDebugMessages) platform::log(format("%@", d.description()));
+    if (updateHooks.didUpdate) updateHooks.didUpdate(d);
+  };
+  if (jobs <= 1) {
+    size_t i = 0;
+    while (i < drives.size()) {
+      KRSMARTDrive& drive = drives[i];
+      if (skipped(drive)) {
+        ++i;
+        continue;
+      }
+      if (updateHooks.willUpdate) updateHooks.willUpdate(drive, i, drives.size());
+      drive.updateInfo();
+      updated(drive);
+      if (dropped(drive)) {
+        drives.erase(drives.begin() + static_cast<std::ptrdiff_t>(i));
+        continue;
+      }
       ++i;
-      continue;
     }
-    if (updateHooks.willUpdate) updateHooks.willUpdate(drive, i, drives.size());
-    drive.updateInfo();
-    if (outputDebugMessages) platform::log(format("%@", drive.description()));
-    if (updateHooks.didUpdate) updateHooks.didUpdate(drive);
-    // A drive that stopped answering is no drive without SMART: it stays,
-    // so that the user learns of it.
-    if (!showUnsupported && !drive.smartSupported() && !drive.driveTimedOut()) {
-      drives.erase(drives.begin() + static_cast<std::ptrdiff_t>(i));
-      continue;
-    }
-    ++i;
+    return;
   }
+
+  // The hooks see the index and count the loop above would give them.
+  std::vector<size_t> chosen;
+  for (size_t k = 0; k < drives.size(); ++k)
+    if (!skipped(drives[k])) chosen.push_back(k);
+  std::vector<KRSMARTDrive*> work;
+  for (size_t k : chosen) work.push_back(&drives[k]);
+  std::vector<bool> drop(drives.size(), false);
+  size_t position = 0, count = drives.size(), seen = 0;
+  discovery::updateInParallel(
+      work, jobs,
+      [&](size_t u) {
+        position += chosen[u] - seen;  // the skipped drives before it
+        seen = chosen[u];
+        if (updateHooks.willUpdate) updateHooks.willUpdate(drives[chosen[u]], position, count);
+      },
+      [&](size_t u) {
+        KRSMARTDrive& drive = drives[chosen[u]];
+        updated(drive);
+        seen = chosen[u] + 1;
+        if (dropped(drive)) {
+          drop[chosen[u]] = true;
+          --count;
+        } else {
+          ++position;
+        }
+      });
+  std::vector<KRSMARTDrive> kept;
+  for (size_t k = 0; k < drives.size(); ++k)
+    if (!drop[k]) kept.push_back(std::move(drives[k]));
+  drives = std::move(kept);  // the same list object, as the monitor holds it
 }

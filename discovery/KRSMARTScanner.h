@@ -29,8 +29,9 @@ class KRSMARTScanner {
   std::optional<std::string> findRootVolumeName();
   void newDrive(const std::string& name);
   void newDriveWithVolume(const std::string& line);
-  // Updates every drive and drops those without SMART support.
-  void updateDrives();
+  // Updates every drive and drops those without SMART support; `jobs`
+  // drives at a time (discovery/ParallelUpdate.h), the hooks in list order.
+  void updateDrives(size_t jobs = 1);
   std::vector<KRSMARTDrive>& getDrives() { return drives; }
   void resetDrives() { drives.clear(); }
 

@@ -2,6 +2,7 @@
 // disk behind an unknown USB bridge, the NVMe and SCSI health logs and their
 // rules, and their raw data, which is smartctl's own answers since smartctl
 // cannot replay these drives.
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 
@@ -134,9 +135,15 @@ std::optional<logs::OutputLines> KRSMARTDrive::capturedReplay() const {
   if (!driveFromFile || !location) return std::nullopt;
   std::ifstream in(*location, std::ios::binary);
   if (!in) return std::nullopt;
-  std::string text(static_cast<size_t>(kLargestCapture), '\0');
-  in.read(text.data(), kLargestCapture);
-  text.resize(static_cast<size_t>(in.gcount()));
+  // In pieces: a buffer of the largest size for every replay would be most
+  // of the command line's memory.
+  std::string text;
+  char piece[16384];
+  while (static_cast<std::streamsize>(text.size()) < kLargestCapture) {
+    in.read(piece, std::min<std::streamsize>(sizeof piece, kLargestCapture - static_cast<std::streamsize>(text.size())));
+    if (in.gcount() <= 0) break;
+    text.append(piece, static_cast<size_t>(in.gcount()));
+  }
   if (text.empty()) return std::nullopt;
   if (text.back() != '\n') text += '\n';
   logs::OutputLines lines = KRTask::splitLines(text);

@@ -3,7 +3,10 @@
 #include "engine/KRSMARTDrive.h"
 
 #include <filesystem>
+#include <mutex>
 #include <stdexcept>
+
+#include "engine/RememberedOrder.h"
 
 #include "platform/Exception.h"
 #include "platform/Format.h"
@@ -16,6 +19,8 @@ using platform::format;
 namespace {
 
 const char* kProgressNotification = "KRUpdateInfoProgressBar";
+// Drives updated at once count their busy drives into one preference.
+std::mutex gTestsInProgressMutex;
 
 // Name and reason of whatever a step threw, as the log prints them.
 std::pair<std::string, std::string> describeFailure(const std::exception& e) {
@@ -80,6 +85,7 @@ logs::Settings KRSMARTDrive::settings() const {
 }
 
 void KRSMARTDrive::withRemembered(const std::function<void(logs::Remembered&)>& parse) {
+  RememberedOrder::awaitTurn(rememberedKey(""));
   logs::Remembered remembered(
       [this](const std::string& suffix) { return platform::prefs().integerForKey(rememberedKey(suffix)); });
   auto store = [&] {
@@ -225,6 +231,7 @@ void KRSMARTDrive::parseSelftestLog() {
   if (!lines) return;
   // SMART switched off keeps the drive busy as a self-test would.
   auto smartDisabled = [this] {
+    std::lock_guard lock(gTestsInProgressMutex);
     platform::Preferences& prefs = platform::prefs();
     prefs.setInteger(platform::keys::kTestsInProgress, prefs.integerForKey(platform::keys::kTestsInProgress) + 1);
     testInProgress = true;

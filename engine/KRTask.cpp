@@ -63,7 +63,7 @@ void reapLeftBehind() {
 
 // The process groups of the runs under way, for killRunning in a signal
 // handler: fixed slots, lock-free.
-constexpr size_t kSlots = 64;
+constexpr size_t kSlots = KRTask::kMaxRunning;
 std::atomic<pid_t> gRunning[kSlots];
 
 void track(pid_t pid) {
@@ -239,9 +239,14 @@ std::optional<logs::OutputLines> KRTask::parseCommandLine(const std::string& pat
   argv.push_back(const_cast<char*>(path.c_str()));
   for (auto& a : args) argv.push_back(a.data());
   argv.push_back(nullptr);
+  std::vector<char*> envp;
+  if (environment_) {
+    for (auto& e : *environment_) envp.push_back(e.data());
+    envp.push_back(nullptr);
+  }
 
   pid_t pid = -1;
-  int rc = ::posix_spawn(&pid, path.c_str(), &actions, &attributes, argv.data(), environ);
+  int rc = ::posix_spawn(&pid, path.c_str(), &actions, &attributes, argv.data(), environment_ ? envp.data() : environ);
   posix_spawn_file_actions_destroy(&actions);
   posix_spawnattr_destroy(&attributes);
   if (rc != 0) throw platform::Exception("LaunchException", "cannot run " + path + ": " + std::strerror(rc));

@@ -24,6 +24,8 @@ class KRTask {
   void setRawDataPath(const std::string& path) { rawDataPath_ = path; }
   void setReadFromFilePath(const std::string& path) { filePath_ = path; }
   int32_t getErrorCode() const { return errorCode_; }
+  // The child's whole environment, in place of this process's.
+  void setEnvironment(std::vector<std::string> environment) { environment_ = std::move(environment); }
 
   // A run longer than this is stopped, logged, and counts as ended by
   // SIGKILL, so one hung drive cannot stall the others.
@@ -61,7 +63,9 @@ class KRTask {
   // and reaped by later runs once they end. How many are still left.
   static size_t childrenLeftBehind();
   // Kills the process groups of every run under way in this process, for
-  // a program ended by a signal. Async-signal-safe.
+  // a program ended by a signal. Async-signal-safe, so the runs are kept
+  // in fixed slots, not under a lock: at most this many at once.
+  static constexpr size_t kMaxRunning = 64;
   static void killRunning();
 
   // The line rules every parser relies on: line 0 as is, later lines
@@ -73,6 +77,7 @@ class KRTask {
   int32_t errorCode_ = 0;
   std::optional<std::string> rawDataPath_;
   std::optional<std::string> filePath_;
+  std::optional<std::vector<std::string>> environment_;
   double timeLimit_ = defaultTimeLimit();
   bool timedOut_ = false;
   bool cancelled_ = false;

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <sstream>
 
+#include "engine/DirectSmartctl.h"
 #include "engine/KRSMARTDrive.h"
 #include "engine/TimeLimit.h"
 #include "platform/Exception.h"
@@ -94,6 +95,10 @@ std::string KRSMARTDrive::rawDataPath() const {
 std::optional<logs::OutputLines> KRSMARTDrive::runSMARTbinary(bool saveRawData) {
   const std::vector<std::string> arguments = commandLine();
   std::optional<std::string> path = getsmartctlPath();
+  const auto& direct = engine::directSmartctl();
+  const bool bypassGate = enableCommandLineOption && direct && argumentCode != kArgOptions &&
+                          (driveFromFile || direct->devices);
+  if (bypassGate) path = direct->path;
   debug("Running smartctl binary.");
   if (!path) {
     platform::log("Could not locate smartctl binary. Please reinstall application.");
@@ -101,6 +106,7 @@ std::optional<logs::OutputLines> KRSMARTDrive::runSMARTbinary(bool saveRawData) 
   }
   KRTask task;
   task.setTimeLimit(engine::smartctlTimeLimit());
+  if (bypassGate) task.setEnvironment(direct->environment);
   if (saveRawData) {
     task.setRawDataPath(rawDataPath());
     try {

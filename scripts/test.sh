@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Checks that the layers include each other downward only, builds
 # everything and runs every test: once normally, once under AddressSanitizer
-# and UBSan, then short fuzz runs of the parsers.
+# and UBSan, the parallel check under ThreadSanitizer, then short fuzz runs
+# of the parsers.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh --tests
@@ -16,6 +17,12 @@ cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTARVEL_SANITIZE=ON 
 ninja -C build-asan
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   ctest --test-dir build-asan --output-on-failure -j "$jobs"
+
+# ThreadSanitizer on tarvel checking drives at once: only tarvel and the test
+# that runs it, without the desktop libraries, so the stage stays short.
+cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTARVEL_TSAN=ON -DTARVEL_GUI=OFF >/dev/null
+ninja -C build-tsan tarvel_parallel_tests
+TSAN_OPTIONS=halt_on_error=1:exitcode=66 build-tsan/tests/tarvel_parallel_tests
 
 if [ -x scripts/fuzz.sh ]; then scripts/fuzz.sh; fi
 echo "All tests passed."

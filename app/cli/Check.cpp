@@ -1,5 +1,6 @@
 #include "app/cli/Check.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
@@ -13,6 +14,7 @@
 #include "app/cli/SmartctlSetup.h"
 #include "app/cli/TextOutput.h"
 #include "discovery/KRSMARTScanner.h"
+#include "discovery/ParallelUpdate.h"
 #include "platform/Format.h"
 #include "platform/Platform.h"
 #include "platform/PreferenceKeys.h"
@@ -62,6 +64,10 @@ std::vector<KRSMARTDrive> namedDrives(const Options& options, Findings& findings
   return drives;
 }
 
+size_t jobsFor(const Options& options, size_t drives) {
+  return options.jobs.value_or(std::max<size_t>(1, std::min(drives, kDefaultJobs)));
+}
+
 void noteUpdate(const KRSMARTDrive& drive, Findings& findings) {
   if (drive.smartSupported()) return;
   auto error = drive.getLastSMARTErrorMessage();
@@ -96,15 +102,26 @@ int runCheck(const Options& options, const discovery::NamingProfile& naming, std
       total = drives.size();
       scanner.setUpdateHooks({[&](const KRSMARTDrive& d, size_t, size_t) { willUpdate(d); },
                               [&](const KRSMARTDrive& d) { noteUpdate(d, findings); }});
-      scanner.updateDrives();
+      scanner.updateDrives(jobsFor(options, drives.size()));
     } else {
       named = namedDrives(options, findings);
       total = named.size();
-      for (KRSMARTDrive& d : named) {
-        willUpdate(d);
-        d.updateInfo();
+      auto updated = [&](KRSMARTDrive& d) {
         if (platform::prefs().boolForKey(platform::keys::kOutputDebugMessages)) platform::log(format("%@", d.description()));
         noteUpdate(d, findings);
+      };
+      const size_t jobs = jobsFor(options, named.size());
+      if (jobs == 1) {
+        for (KRSMARTDrive& d : named) {
+          willUpdate(d);
+          d.updateInfo();
+          updated(d);
+        }
+      } else {
+        std::vector<KRSMARTDrive*> work;
+        for (KRSMARTDrive& d : named) work.push_back(&d);
+        discovery::updateInParallel(work, jobs, [&](size_t i) { willUpdate(named[i]); },
+                                    [&](size_t i) { updated(named[i]); });
       }
     }
     progress.clear();

@@ -29,6 +29,13 @@ std::optional<double> seconds(const std::string& text) {
   }
 }
 
+std::optional<size_t> count(const std::string& text) {
+  if (text.empty() || text.size() > 2 || text.find_first_not_of("0123456789") != std::string::npos) return std::nullopt;
+  const size_t n = std::stoul(text);
+  if (n < 1 || n > kMaxJobs) return std::nullopt;
+  return n;
+}
+
 }  // namespace
 
 ParsedOptions parseOptions(const std::vector<std::string>& args) {
@@ -48,7 +55,7 @@ ParsedOptions parseOptions(const std::vector<std::string>& args) {
     };
     auto needsValue = [&](const std::string& what) { return refuse("option " + arg + " needs " + what); };
     const bool takesValue = arg == "--replay" || arg == "--timeout" || arg == "--listings" || arg == "--naming" ||
-                            arg == "--smartctl-options" || arg == "--prometheus";
+                            arg == "--smartctl-options" || arg == "--prometheus" || arg == "--jobs";
     if (inlineValue && !takesValue) return refuse("unknown option " + args[i]);
 
     if (arg == "-h" || arg == "--help") {
@@ -78,6 +85,11 @@ ParsedOptions parseOptions(const std::vector<std::string>& args) {
       if (!v) return needsValue("a number of seconds");
       o.timeout = seconds(*v);
       if (!o.timeout) return refuse("--timeout needs a positive number of seconds, not '" + *v + "'");
+    } else if (arg == "--jobs") {
+      auto v = value();
+      if (!v) return needsValue("a number of drives");
+      o.jobs = count(*v);
+      if (!o.jobs) return refuse("--jobs needs a whole number from 1 to " + std::to_string(kMaxJobs) + ", not '" + *v + "'");
     } else if (arg == "--listings") {
       auto v = value();
       if (!v || v->empty()) return needsValue("a folder");
@@ -110,6 +122,7 @@ ParsedOptions parseOptions(const std::vector<std::string>& args) {
   if ((o.json || o.report) && o.command != DriveCommand::None)
     return refuse(std::string(o.json ? "--json" : "--report") + " applies to checks, not to drive commands");
   if (o.prometheus && o.command != DriveCommand::None) return refuse("--prometheus applies to checks, not to drive commands");
+  if (o.jobs && o.command != DriveCommand::None) return refuse("--jobs applies to checks, not to drive commands");
   if (o.prometheus == "-" && (o.json || o.report))
     return refuse(std::string(o.json ? "--json" : "--report") + " and --prometheus - cannot share standard output");
   if (o.json && o.report) return refuse("--json and --report cannot be combined; the JSON document holds the report data");
@@ -139,6 +152,10 @@ read of them (identity, health, self-test and capability texts).
                         of a scan (default: the preference SmartctlTimeout,
                         120); a drive whose smartctl does not answer in
                         time is UNKNOWN and its other runs are skipped
+  --jobs N              check N drives at once (1 to 64; default: every
+                        drive, at most 8); the output is the same, in the
+                        same order, whatever N; --jobs 1 checks one drive
+                        after the other
   -v, --verbose         write the log to standard error too (it always
                         goes to the system log)
   --debug               debug messages on for this run; implies --verbose

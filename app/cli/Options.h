@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "engine/KRTask.h"
+
 namespace cli {
 
 enum class DriveCommand { None, SaveRawData, ShortTest, ExtendedTest, AbortTest, SmartctlVersion, SmartctlOptions };
@@ -20,6 +22,7 @@ struct Options {
   bool verbose = false;  // the log also on standard error
   bool debug = false;    // debug messages on
   std::optional<double> timeout;
+  std::optional<size_t> jobs;  // drives checked at once (default: all, at most kDefaultJobs)
   std::optional<std::string> listingsFolder;  // ls and df of a simulated machine
   std::optional<std::string> naming;          // "macos" or "linux"
   DriveCommand command = DriveCommand::None;
@@ -27,6 +30,10 @@ struct Options {
   bool help = false;
   bool version = false;
 };
+
+inline constexpr size_t kDefaultJobs = 8;
+// Each job runs one smartctl at a time, and Ctrl-C must reach them all.
+inline constexpr size_t kMaxJobs = KRTask::kMaxRunning;
 
 struct ParsedOptions {
   std::optional<Options> options;

@@ -1,7 +1,13 @@
 #include "app/cli/Startup.h"
 
 
+#include <unistd.h>
+
 #include <cstdio>
+
+#include "app/cli/GateMark.h"
+#include "app/cli/SmartctlSetup.h"
+#include "engine/DirectSmartctl.h"
 
 #include "monitor/RegisteredDefaults.h"
 #include "platform/Domains.h"
@@ -50,6 +56,13 @@ std::optional<std::string> installPlatform(const StartupSettings& settings) {
   platform::install(std::move(p));
   if (!folders) return error + "; raw data will not be saved";
   return std::nullopt;
+}
+
+void bypassGateWhereNeedless() {
+  if (!isGate(bundledSmartctlPath())) return;
+  engine::DirectSmartctl direct{kRealSmartctl, {}, ::geteuid() == 0};
+  for (const char* e : kSmartctlEnvironment) direct.environment.push_back(e);
+  engine::setDirectSmartctl(std::move(direct));
 }
 
 }  // namespace cli

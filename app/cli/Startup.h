@@ -19,6 +19,12 @@ struct StartupSettings {
 // made (checking still works), else nothing.
 std::optional<std::string> installPlatform(const StartupSettings& settings);
 
+// Runs the real smartctl without the bundle's gate where the gate is not
+// needed: for replays, and for every drive when running as root. Only when
+// the bundle's smartctl is the gate: another program there (a simulated
+// machine) is always run.
+void bypassGateWhereNeedless();
+
 // The preferences the command line reads: the user's stored domains over
 // the registered defaults.
 std::shared_ptr<platform::Preferences> commandLinePreferences(platform::Log* log);

@@ -184,8 +184,12 @@ bool PlistDomainStore::modify(const std::string& domain, const std::function<voi
   fs::create_directories(folder_, ec);
   FileLock lock(pathFor(domain) + ".lock");
   if (!lock.held()) report("Could not lock preferences domain " + domain + "; writing without the lock.");
-  PlistValue::Dict dict = loadLocked(domain).value_or(PlistValue::Dict{});
+  const std::optional<PlistValue::Dict> stored = loadLocked(domain);
+  PlistValue::Dict dict = stored.value_or(PlistValue::Dict{});
   change(dict);
+  // Remembered counts mostly stay as they were: rewriting (and syncing) an
+  // unchanged file at every check would cost more than the check's reading.
+  if (stored && dict == *stored) return true;
   return write(domain, dict);
 }
 

@@ -32,6 +32,9 @@ rm -rf "$out"
 mkdir -p "$macos/traces" "$macos/captures" "$out/Contents/Resources" "$out/listings"
 # A hard link keeps /proc/self/exe inside the machine; a copy does too.
 ln -f "$tarvel" "$macos/tarvel" 2>/dev/null || cp "$tarvel" "$macos/tarvel"
+# `tarvel notify` runs the tarvel-notify beside it, when the build has one.
+notify=$(dirname "$tarvel")/tarvel-notify
+[ ! -x "$notify" ] || ln -f "$notify" "$macos/tarvel-notify" 2>/dev/null || cp "$notify" "$macos/tarvel-notify"
 cp "$kit/smartctl" "$macos/smartctl"
 [ -z "$standin" ] || cp "$standin" "$macos/smartctl-standin"
 # The string tables and icons of the real bundle, when the program comes from one.

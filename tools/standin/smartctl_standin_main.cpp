@@ -3,12 +3,16 @@
 // $TARVEL_STANDIN_CAPTURES): with "-d TYPE" from <name>@TYPE.txt when there
 // is one, and with "-n MODE" from <name>.standby when there is one (empty:
 // the usual standby line). A device without a capture fails to open. When
-// captures/calls.log exists, every call is appended to it.
+// captures/calls.log exists, every call is appended to it. With
+// $TARVEL_STANDIN_DELAY_MS it takes that long to answer, as a disk does
+// (bench/cli_overhead.sh).
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <sstream>
+#include <thread>
 
 #include "tools/standin/SmartctlStandin.h"
 
@@ -31,6 +35,8 @@ const char* kBanner =
 
 int main(int argc, char** argv) {
   const std::vector<std::string> args(argv + 1, argv + argc);
+  if (const char* delay = std::getenv("TARVEL_STANDIN_DELAY_MS"))
+    std::this_thread::sleep_for(std::chrono::milliseconds(std::atoi(delay)));
   const char* env = std::getenv("TARVEL_STANDIN_CAPTURES");
   const fs::path captures = env && *env ? fs::path(env) : fs::path(argv[0]).parent_path() / "captures";
 

@@ -12,7 +12,7 @@ namespace discovery {
 
 void updateInParallel(const std::vector<KRSMARTDrive*>& drives, size_t jobs, const std::function<void(size_t)>& before,
                       const std::function<void(size_t)>& after) {
-  RememberedOrder order(drives.size());
+  engine::RememberedOrder order(drives.size());
   std::mutex mutex;
   std::condition_variable updated;
   std::vector<bool> done(drives.size(), false);
@@ -27,15 +27,15 @@ void updateInParallel(const std::vector<KRSMARTDrive*>& drives, size_t jobs, con
         if (next == drives.size()) return;
         i = next++;
       }
-      RememberedOrder::setThreadDrive(&order, i);
+      engine::RememberedOrder::setThreadDrive(&order, i);
       try {
         drives[i]->updateInfo();
       } catch (...) {
         std::lock_guard lock(mutex);
         if (!failure) failure = std::current_exception();
       }
-      RememberedOrder::finished();
-      RememberedOrder::setThreadDrive(nullptr, 0);
+      engine::RememberedOrder::finished();
+      engine::RememberedOrder::setThreadDrive(nullptr, 0);
       {
         std::lock_guard lock(mutex);
         done[i] = true;

@@ -7,7 +7,6 @@
 #include <stdexcept>
 
 #include "engine/RememberedOrder.h"
-
 #include "platform/Exception.h"
 #include "platform/Format.h"
 #include "platform/Platform.h"
@@ -85,7 +84,7 @@ logs::Settings KRSMARTDrive::settings() const {
 }
 
 void KRSMARTDrive::withRemembered(const std::function<void(logs::Remembered&)>& parse) {
-  RememberedOrder::awaitTurn(rememberedKey(""));
+  engine::RememberedOrder::awaitTurn(rememberedKey(""));
   logs::Remembered remembered(
       [this](const std::string& suffix) { return platform::prefs().integerForKey(rememberedKey(suffix)); });
   auto store = [&] {

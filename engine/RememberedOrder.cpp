@@ -1,5 +1,7 @@
 #include "engine/RememberedOrder.h"
 
+namespace engine {
+
 namespace {
 thread_local RememberedOrder* tOrder = nullptr;
 thread_local size_t tIndex = 0;
@@ -37,3 +39,5 @@ void RememberedOrder::finished() {
   }
   order->changed_.notify_all();
 }
+
+}  // namespace engine

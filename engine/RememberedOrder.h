@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+namespace engine {
+
 class RememberedOrder {
  public:
   explicit RememberedOrder(size_t drives);
@@ -35,3 +37,5 @@ class RememberedOrder {
   std::vector<std::optional<std::string>> keys_;
   std::vector<bool> done_;
 };
+
+}  // namespace engine

@@ -25,7 +25,7 @@ macos="$build/Tarvel Menu Item.app/Contents/MacOS"
 tarvel="$macos/tarvel"
 gate="$macos/smartctl"
 fakedrive="$build/tools/fakedrive/tarvel-fakedrive"
-standin="$build/tests/tarvel-smartctl-standin"
+standin="$build/tools/standin/tarvel-smartctl-standin"
 smartctl=/usr/sbin/smartctl
 for f in "$tarvel" "$gate" "$fakedrive" "$standin" "$smartctl"; do
   [ -x "$f" ] || { echo "missing $f: build first (ninja -C $build)" >&2; exit 2; }

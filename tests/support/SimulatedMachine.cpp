@@ -10,7 +10,7 @@ namespace testing_support {
 
 fs::path fakedriveTool() { return buildDir() / "tools/fakedrive/tarvel-fakedrive"; }
 
-fs::path smartctlStandin() { return buildDir() / "tests/tarvel-smartctl-standin"; }
+fs::path smartctlStandin() { return buildDir() / "tools/standin/tarvel-smartctl-standin"; }
 
 fs::path makeMachine(const fs::path& scratch, const std::string& name, const std::string& devices,
                      const std::string& mounts, const std::string& drives) {

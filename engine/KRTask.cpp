@@ -5,6 +5,7 @@
 #include <signal.h>
 #include <spawn.h>
 #include <sys/eventfd.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -80,16 +81,27 @@ void untrack(pid_t pid) {
   }
 }
 
+// A pidfd of the child (glibc's own wrapper lacks C linkage in Debian 12's
+// headers); -1 where the kernel has none.
+int openExitFd(pid_t pid) { return static_cast<int>(::syscall(SYS_pidfd_open, pid, 0)); }
+
 // The child, the leader of a process group of its own, reaped at most once.
 class Child {
  public:
-  Child(pid_t pid, std::string program) : pid_(pid), program_(std::move(program)) { track(pid_); }
+  Child(pid_t pid, std::string program) : pid_(pid), program_(std::move(program)), exitFd_(openExitFd(pid)) {
+    track(pid_);
+  }
   Child(const Child&) = delete;
   Child& operator=(const Child&) = delete;
   ~Child() {
     // Never leave a runaway child behind, whatever path we left by.
     if (!reaped_) stop();
+    if (exitFd_ >= 0) ::close(exitFd_);
   }
+
+  // Readable once the child has ended; -1 where the kernel has no pidfd
+  // (before Linux 5.3), and then the caller looks again every few ms.
+  int exitFd() const { return exitFd_; }
 
   // Reaps the child if it has ended; true once it has.
   bool ended() {
@@ -138,6 +150,7 @@ class Child {
  private:
   pid_t pid_;
   std::string program_;
+  int exitFd_;
   bool reaped_ = false;
   int status_ = 0;
 };
@@ -290,8 +303,8 @@ std::optional<logs::OutputLines> KRTask::parseCommandLine(const std::string& pat
     if (atEnd) {
       // Nothing more can come; only the child's end is left to wait for.
       if (child.ended()) break;
-      p[0].fd = -1;
-      ::poll(p, 2, millisecondsUntil(deadline, 2));
+      p[0].fd = child.exitFd();
+      ::poll(p, 2, millisecondsUntil(deadline, child.exitFd() >= 0 ? 1000000 : 2));
       continue;
     }
     int ready = ::poll(p, 2, millisecondsUntil(deadline, 1000000));

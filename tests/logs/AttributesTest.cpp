@@ -13,6 +13,7 @@
 namespace {
 
 using testing_support::answerLines;
+using testing_support::split;
 
 // The cases of tests/logs/attribute-rows.txt.
 TEST(AttributeLine, RowsOfSeveralSmartctlVersions) {
@@ -100,17 +101,6 @@ class AttributeStep : public testing::Test {
     return f;
   }();
 };
-
-// Splits `text` at `separator`; "-" is nothing.
-std::vector<std::string> split(const std::string& text, const std::string& separator) {
-  std::vector<std::string> out;
-  if (text == "-") return out;
-  for (size_t at = 0, end;; at = end + separator.size()) {
-    end = text.find(separator, at);
-    out.push_back(text.substr(at, end - at));
-    if (end == std::string::npos) return out;
-  }
-}
 
 // "5=3 197=8" as remembered counts.
 std::map<std::string, int64_t> counts(const std::string& text) {

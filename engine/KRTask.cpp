@@ -290,38 +290,46 @@ std::optional<logs::OutputLines> KRTask::parseCommandLine(const std::string& pat
     return true;
   };
 
-  while (true) {
-    if (cancellation && cancellation->cancelled()) {
-      stop = Stop::Cancelled;
-      break;
+  // Takes what is already in the pipe; false when it is not UTF-8.
+  auto drain = [&] {
+    while (!atEnd) {
+      pollfd now{readEnd.fd, POLLIN, 0};
+      if (::poll(&now, 1, 0) <= 0) return true;
+      ssize_t n = ::read(readEnd.fd, buf, sizeof buf);
+      if (n < 0 && errno == EINTR) continue;
+      if (!take(n)) return false;
     }
+    return true;
+  };
+
+  // One poll wakes us only for news: output, the child's end (its pidfd)
+  // or a cancellation. Without a pidfd the end is looked for once output
+  // slows down, and every 2 ms once the pipe is closed.
+  while (true) {
     if (Clock::now() >= deadline) {
       stop = Stop::TimedOut;
       break;
     }
-    pollfd p[2] = {{readEnd.fd, POLLIN, 0}, {cancellation ? cancellation->fd() : -1, POLLIN, 0}};
-    if (atEnd) {
-      // Nothing more can come; only the child's end is left to wait for.
-      if (child.ended()) break;
-      p[0].fd = child.exitFd();
-      ::poll(p, 2, millisecondsUntil(deadline, child.exitFd() >= 0 ? 1000000 : 2));
-      continue;
+    const int exitFd = child.exitFd();
+    pollfd p[3] = {{atEnd ? -1 : readEnd.fd, POLLIN, 0},
+                   {exitFd, POLLIN, 0},
+                   {cancellation ? cancellation->fd() : -1, POLLIN, 0}};
+    ::poll(p, 3, millisecondsUntil(deadline, exitFd < 0 && atEnd ? 2 : 1000000));
+    if (p[2].revents & POLLIN) {
+      stop = Stop::Cancelled;
+      break;
     }
-    int ready = ::poll(p, 2, millisecondsUntil(deadline, 1000000));
-    if (ready <= 0 || !(p[0].revents & (POLLIN | POLLHUP | POLLERR))) continue;
-    ssize_t n = ::read(readEnd.fd, buf, sizeof buf);
-    if (n < 0 && errno == EINTR) continue;
-    if (!(valid = take(n))) break;
-    if (!shortChunkSeen || !child.ended()) continue;
-    // Whatever the child wrote before it ended is already in the pipe.
-    while (valid && !atEnd) {
-      pollfd now{readEnd.fd, POLLIN, 0};
-      if (::poll(&now, 1, 0) <= 0) break;
-      n = ::read(readEnd.fd, buf, sizeof buf);
+    if (p[0].revents & (POLLIN | POLLHUP | POLLERR)) {
+      ssize_t n = ::read(readEnd.fd, buf, sizeof buf);
       if (n < 0 && errno == EINTR) continue;
-      valid = take(n);
+      if (!(valid = take(n))) break;
     }
-    break;
+    const bool mayHaveEnded = exitFd >= 0 ? (p[1].revents & POLLIN) != 0 : (atEnd || shortChunkSeen);
+    // Whatever the child wrote before it ended is already in the pipe.
+    if (mayHaveEnded && child.ended()) {
+      valid = drain();
+      break;
+    }
   }
 
   if (stop != Stop::No || !valid) {

@@ -9,8 +9,9 @@
 #    with --jobs 1 and with the default number of jobs;
 # 3. the peak memory (maximum resident set) of the tarvel process itself,
 #    not its children, for a `tarvel --replay FILE` check.
-# Times are medians of RUNS rounds, each round running every command line
-# being compared once, in turn, so that other work on the machine weighs on
+# Times are medians of rounds (RUNS of them for 64 drives, twice as many for
+# 8, six times for 1), each round running every command line being compared
+# once, in turn, so that other work on the machine weighs on
 # them alike; the overhead is also given in CPU time, which such work
 # disturbs much less than the clock.
 #
@@ -110,8 +111,10 @@ for n in 1 8 64; do
   done
   replay_args=""
   for f in "${files[@]}"; do replay_args+=" --replay $f"; done
-  # --jobs 1: one drive after the other, as the loop runs them.
-  read -r t tc a ac d _ < <(medians "$runs" "$bundle/tarvel --jobs 1$replay_args" "sh $work/alone.sh ${files[*]}" \
+  # --jobs 1: one drive after the other, as the loop runs them. Fewer drives
+  # take more rounds: the shorter a run, the more the clock's noise weighs.
+  rounds=$(( n == 1 ? runs * 6 : n == 8 ? runs * 2 : runs ))
+  read -r t tc a ac d _ < <(medians "$rounds" "$bundle/tarvel --jobs 1$replay_args" "sh $work/alone.sh ${files[*]}" \
     "$bundle/tarvel$replay_args")
   awk -v n="$n" -v t="$t" -v a="$a" -v tc="$tc" -v ac="$ac" -v d="$d" 'BEGIN {
     printf "%6d %10.3f %10.3f %8.1f%% %10.3f %10.3f %8.1f%% %12.3f\n", n, t, a, (t - a) * 100 / a, tc, ac, (tc - ac) * 100 / ac, d }'

@@ -93,11 +93,16 @@ std::string KRSMARTDrive::rawDataPath() const {
 }
 
 std::optional<logs::OutputLines> KRSMARTDrive::runSMARTbinary(bool saveRawData) {
-  const std::vector<std::string> arguments = commandLine();
+  std::vector<std::string> arguments = commandLine();
   std::optional<std::string> path = getsmartctlPath();
   const auto& direct = engine::directSmartctl();
-  const bool bypassGate = enableCommandLineOption && direct && argumentCode != kArgOptions &&
-                          (driveFromFile || direct->devices);
+  bool bypassGate = enableCommandLineOption && direct && argumentCode != kArgOptions &&
+                    (driveFromFile || direct->devices);
+  if (bypassGate && direct->vet) {
+    std::optional<std::vector<std::string>> vetted = direct->vet(arguments);
+    if (vetted) arguments = std::move(*vetted);
+    bypassGate = vetted.has_value();
+  }
   if (bypassGate) path = direct->path;
   debug("Running smartctl binary.");
   if (!path) {

@@ -5,6 +5,7 @@
 
 #include <cstdio>
 
+#include "app/SmartctlGate.h"
 #include "app/cli/GateMark.h"
 #include "app/cli/SmartctlSetup.h"
 #include "engine/DirectSmartctl.h"
@@ -60,8 +61,16 @@ std::optional<std::string> installPlatform(const StartupSettings& settings) {
 
 void bypassGateWhereNeedless() {
   if (!isGate(bundledSmartctlPath())) return;
-  engine::DirectSmartctl direct{kRealSmartctl, {}, ::geteuid() == 0};
+  const bool root = ::geteuid() == 0;
+  engine::DirectSmartctl direct{kRealSmartctl, {}, root, {}};
   for (const char* e : kSmartctlEnvironment) direct.environment.push_back(e);
+  // Only root may change drives here; for anyone else the gate itself
+  // decides, with its group.
+  direct.vet = [root](const std::vector<std::string>& arguments) -> std::optional<std::vector<std::string>> {
+    gate::Decision d = gate::decide(arguments, gate::Caller{root, ""}, gate::inspectDevice);
+    if (!d.allowed) return std::nullopt;
+    return d.arguments;
+  };
   engine::setDirectSmartctl(std::move(direct));
 }
 

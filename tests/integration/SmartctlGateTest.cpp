@@ -235,6 +235,38 @@ TEST_F(GateTest, AllowedLinesReachSmartctlWithOnlyTheCapabilitiesTheyNeed) {
   // loop device cannot pose as one, so the rules' test covers that.
 }
 
+// As root, tarvel runs smartctl itself, without the gate, but by the gate's
+// rules: the device link resolved, and a line the gate refuses goes to the
+// gate, which says why and starts nothing.
+TEST_F(GateTest, RootCheckRunsSmartctlItselfByTheGateRules) {
+  fs::create_symlink(loop.disk, scratch.path() / "disk-link");
+  const fs::path bundle = scratch.path() / "Root.app/Contents";
+  fs::create_directories(bundle / "MacOS");
+  fs::create_directory_symlink(testing_support::buildDir() / "Tarvel Menu Item.app/Contents/Resources",
+                               bundle / "Resources");
+  fs::copy_file(testing_support::buildDir() / "Tarvel Menu Item.app/Contents/MacOS/tarvel", bundle / "MacOS/tarvel");
+  fs::copy_file(gate, bundle / "MacOS/smartctl");
+  auto tarvel = [&](const std::string& device) {
+    return runProcess({"/usr/bin/unshare", "--mount", "--propagation", "private", "/bin/sh", "-c",
+                       "mount --bind \"$0\" /usr/sbin/smartctl && exec \"$@\"", (scratch.path() / "recorder").string(),
+                       (bundle / "MacOS/tarvel").string(), "--info", device},
+                      "", {{"HOME", (scratch.path() / "home").string()}, {"XDG_CONFIG_HOME", ""}, {"LANG", "C"}});
+  };
+
+  ProcessResult r = tarvel((scratch.path() / "disk-link").string());
+  ASSERT_FALSE(calls().empty()) << r.out << r.err;
+  for (const std::string& call : calls()) {
+    EXPECT_TRUE(call.ends_with(" [" + loop.disk + "]")) << call;
+    EXPECT_NE(call.substr(0, 16), kDacRawio) << "went through the gate: " << call;
+  }
+
+  forgetCalls();
+  r = tarvel(loop.partition);
+  EXPECT_EQ(calls(), std::vector<std::string>{});
+  EXPECT_NE(r.out.find("Check failed: \"" + loop.partition + "\" is a partition, not a whole disk"), std::string::npos)
+      << r.out << r.err;
+}
+
 TEST_F(GateTest, SelfTestsOnlyForRootAndTheGroup) {
   grantCapabilities();
   const Args lines[] = {{"-t", "short", loop.disk}, {"-t", "long", loop.disk}, {"-X", loop.disk}};

@@ -65,6 +65,9 @@ std::vector<KRSMARTDrive> namedDrives(const Options& options, Findings& findings
 }
 
 size_t jobsFor(const Options& options, size_t drives) {
+  // A log copied to the terminal is read drive by drive: drives checked at
+  // once would mix their lines.
+  if (!options.jobs && (options.verbose || options.debug)) return 1;
   return options.jobs.value_or(std::max<size_t>(1, std::min(drives, kDefaultJobs)));
 }
 

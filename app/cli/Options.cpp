@@ -153,9 +153,10 @@ read of them (identity, health, self-test and capability texts).
                         120); a drive whose smartctl does not answer in
                         time is UNKNOWN and its other runs are skipped
   --jobs N              check N drives at once (1 to 64; default: every
-                        drive, at most 8); the output is the same, in the
-                        same order, whatever N; --jobs 1 checks one drive
-                        after the other
+                        drive, at most 8, and 1 with --verbose or --debug,
+                        whose log lines would mix); the output is the same,
+                        in the same order, whatever N; --jobs 1 checks one
+                        drive after the other
   -v, --verbose         write the log to standard error too (it always
                         goes to the system log)
   --debug               debug messages on for this run; implies --verbose

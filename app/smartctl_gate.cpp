@@ -1,6 +1,6 @@
 // The bundle's "smartctl": installed with the file capabilities
 // TARVEL_GATE_CAPABILITIES, it runs /usr/sbin/smartctl for the command
-// lines of app/SmartctlGate.h only, with a clean environment and no more
+// lines of app/cli/SmartctlGate.h only, with a clean environment and no more
 // capabilities than the line needs, handed to smartctl alone (ambient set,
 // no new privileges). Anything else is refused with exit status 2, for
 // root as for anyone. Without the capabilities it still runs smartctl, and
@@ -19,7 +19,7 @@
 #include <string>
 #include <vector>
 
-#include "app/SmartctlGate.h"
+#include "app/cli/SmartctlGate.h"
 #include "app/cli/GateMark.h"
 
 namespace {

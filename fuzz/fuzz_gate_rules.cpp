@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/SmartctlGate.h"
+#include "app/cli/SmartctlGate.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::vector<std::string> args;

@@ -5,8 +5,8 @@
 
 #include <cstdio>
 
-#include "app/SmartctlGate.h"
 #include "app/cli/GateMark.h"
+#include "app/cli/SmartctlGate.h"
 #include "app/cli/SmartctlSetup.h"
 #include "engine/DirectSmartctl.h"
 

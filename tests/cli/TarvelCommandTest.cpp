@@ -3,7 +3,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "app/SmartctlGate.h"
+#include "app/cli/SmartctlGate.h"
 #include "tests/CaseFile.h"
 #include "tests/support/SimulatedMachine.h"
 #include "tests/support/TestPlatform.h"

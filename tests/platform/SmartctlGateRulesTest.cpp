@@ -1,6 +1,6 @@
 // The gate's rules on a /dev of our own; the gate as a process, on real
 // block devices, is tested in tests/integration/SmartctlGateTest.cpp.
-#include "app/SmartctlGate.h"
+#include "app/cli/SmartctlGate.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "app/SmartctlGate.h"
+#include "app/cli/SmartctlGate.h"
 
 #include <fcntl.h>
 #include <grp.h>

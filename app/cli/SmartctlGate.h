@@ -1,5 +1,6 @@
-// The rules of the bundle's smartctl gate (app/smartctl_gate.cpp): which
-// smartctl command lines it runs, on which devices, for whom, and with
+// The rules of the bundle's smartctl gate (app/smartctl_gate.cpp), which
+// tarvel also follows where it runs smartctl itself: which smartctl
+// command lines it runs, on which devices, for whom, and with
 // which capabilities. The rules are the same for every caller, root
 // included; README.md ("The smartctl gate") says the same for people.
 //

@@ -1,14 +1,16 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets with clang (build-fuzz) and runs each for a
 # short while on its seed corpus in fuzz/corpus. FUZZ_SECONDS sets the time
-# per target (20), JOBS the build's parallel jobs. New inputs the fuzzer
+# per target (20), JOBS the build's parallel jobs, TARVEL_LINK_FLAGS the
+# linker's flags (scripts/test.sh picks gold). New inputs the fuzzer
 # finds go to build-fuzz/corpus, crashes to build-fuzz/crashes.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${FUZZ_SECONDS:-20}
 
 cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DTARVEL_FUZZ=ON -DTARVEL_GUI=OFF -DTARVEL_TESTS=OFF >/dev/null
+  -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DTARVEL_FUZZ=ON -DTARVEL_GUI=OFF -DTARVEL_TESTS=OFF \
+  -DCMAKE_EXE_LINKER_FLAGS="${TARVEL_LINK_FLAGS:-}" >/dev/null
 ninja -C build-fuzz -j "${JOBS:-$(nproc)}" fuzzers
 
 mkdir -p build-fuzz/crashes
